@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds KIS. Usage: scripts/build.sh [release|sanitize] (default release).
+# The trees go to build/release and build/sanitize.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+kind=${1:-release}
+case "$kind" in
+    release) flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIS_SANITIZE=OFF) ;;
+    sanitize) flags=(-DCMAKE_BUILD_TYPE=Debug -DKIS_SANITIZE=ON -DKIS_BENCH=OFF) ;;
+    *) echo "usage: $0 [release|sanitize]" >&2; exit 2 ;;
+esac
+
+generator=()
+if command -v ninja >/dev/null 2>&1; then generator=(-G Ninja); fi
+if [[ ! -f build/$kind/CMakeCache.txt ]]; then
+    cmake -S . -B "build/$kind" "${generator[@]}" "${flags[@]}"
+fi
+cmake --build "build/$kind" -j "$(nproc)"
