@@ -12,8 +12,8 @@ V_IMPLEMENT_CLASS(VArchive, VObject)
 VArchive::VArchive() : VObject(GetClassRecord()) {}
 
 VArchive::VArchive(const void* data, size_t size)
-    : VObject(GetClassRecord()), m_data(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size),
-      m_storing(false) {}
+    : VObject(GetClassRecord()),
+      m_data(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size), m_storing(false) {}
 
 VArchive::~VArchive() = default;
 
@@ -32,7 +32,9 @@ bool VArchive::ReadBytes(void* out, size_t size) {
     return true;
 }
 
-bool VArchive::ReadInt32(int32_t& value) { return ReadBytes(&value, sizeof value); }
+bool VArchive::ReadInt32(int32_t& value) {
+    return ReadBytes(&value, sizeof value);
+}
 
 void VArchive::WriteString(const char* text) {
     const size_t length = text ? std::strlen(text) : 0;
@@ -53,7 +55,9 @@ char* VArchive::ReadString() {
     return text;
 }
 
-void VArchive::FreeString(char* text) { std::free(text); }
+void VArchive::FreeString(char* text) {
+    std::free(text);
+}
 
 void VArchive::SerializeObject(VObject& object) {
     if (IsStoring()) {

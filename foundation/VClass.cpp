@@ -54,12 +54,17 @@ void AddToRegistry(VClass* record) {
 } // namespace
 
 namespace ClassRegistryState {
-bool IsShutDown() { return g_shutDown.load(std::memory_order_relaxed); }
-void SetShutDown(bool shutDown) { g_shutDown.store(shutDown); }
+bool IsShutDown() {
+    return g_shutDown.load(std::memory_order_relaxed);
+}
+void SetShutDown(bool shutDown) {
+    g_shutDown.store(shutDown);
+}
 } // namespace ClassRegistryState
 
 VClass::VClass(const char* name, VClass* parent, CreateFunction create, LifecycleFunction startUp,
-               LifecycleFunction shutDown, uint32_t instanceSize, std::atomic<VClass*>* home, VClassPool* pool)
+               LifecycleFunction shutDown, uint32_t instanceSize, std::atomic<VClass*>* home,
+               VClassPool* pool)
     : m_pool(pool), m_name(strdup(name ? name : "")), m_parent(parent), m_home(home), m_create(create),
       m_startUp(startUp), m_shutDown(shutDown), m_instanceSize(instanceSize) {
     if (m_home) m_home->store(this, std::memory_order_release);
@@ -103,7 +108,8 @@ VClass* VClass::Obtain(std::atomic<VClass*>& home, const char* name, RecordAcces
     if (VClass* record = home.load(std::memory_order_acquire)) return record;
     VClass* parentRecord = parent ? parent() : nullptr;
     if (VClass* record = home.load(std::memory_order_acquire)) return record;
-    auto* record = new (std::nothrow) VClass(name, parentRecord, create, startUp, shutDown, instanceSize, &home);
+    auto* record =
+        new (std::nothrow) VClass(name, parentRecord, create, startUp, shutDown, instanceSize, &home);
     if (!record) return nullptr;
     if (record->m_pool)
         record->m_pool->StartUp();
@@ -129,7 +135,8 @@ void VClass::Register() {
     waiting.swap(g_survivors);
     waiting.insert(waiting.end(), g_pending.begin(), g_pending.end());
     g_pending.clear();
-    for (VClass* record : waiting) AddToRegistry(record);
+    for (VClass* record : waiting)
+        AddToRegistry(record);
 }
 
 VObject* VClass::CreateInstance() const {
@@ -150,7 +157,9 @@ void VClass::InstanceCreated() {
     m_existing.fetch_add(1, std::memory_order_relaxed);
 }
 
-void VClass::InstanceDestroyed() { m_existing.fetch_sub(1, std::memory_order_relaxed); }
+void VClass::InstanceDestroyed() {
+    m_existing.fetch_sub(1, std::memory_order_relaxed);
+}
 
 VClass* VClass::FindByName(const char* name) {
     if (!name) return nullptr;
@@ -222,8 +231,8 @@ void VClass::TearDownRegistry() {
             else if (record->m_shutDown)
                 record->m_shutDown();
             if (record->GetExistingCount() > 0) {
-                std::fprintf(stderr, "VClass: argh: %i instances still exist: %s\n", record->GetExistingCount(),
-                             record->GetName());
+                std::fprintf(stderr, "VClass: argh: %i instances still exist: %s\n",
+                             record->GetExistingCount(), record->GetName());
                 g_survivors.push_back(record);
                 continue;
             }

@@ -93,23 +93,25 @@ private:
 };
 
 namespace Detail {
-template <typename T> VObject* CreateInstanceOf() { return new T(); }
+template <typename T> VObject* CreateInstanceOf() {
+    return new T();
+}
 } // namespace Detail
 
 } // namespace VFoundation
 
-#define V_IMPLEMENT_CLASS_FULL(ClassName, ParentName, Create, StartUp, ShutDown)                         \
-    ::VFoundation::VClass* ClassName::GetClassRecord() {                                                 \
-        static std::atomic<::VFoundation::VClass*> home{nullptr};                                        \
-        return ::VFoundation::VClass::Obtain(home, #ClassName, &ParentName::GetClassRecord, Create,      \
-                                             StartUp, ShutDown, sizeof(ClassName));                      \
+#define V_IMPLEMENT_CLASS_FULL(ClassName, ParentName, Create, StartUp, ShutDown)                             \
+    ::VFoundation::VClass* ClassName::GetClassRecord() {                                                     \
+        static std::atomic<::VFoundation::VClass*> home{nullptr};                                            \
+        return ::VFoundation::VClass::Obtain(home, #ClassName, &ParentName::GetClassRecord, Create, StartUp, \
+                                             ShutDown, sizeof(ClassName));                                   \
     }
 
 // A class that can be made by name (it must have a public default constructor).
-#define V_IMPLEMENT_CLASS(ClassName, ParentName)                                                          \
-    V_IMPLEMENT_CLASS_FULL(ClassName, ParentName, &::VFoundation::Detail::CreateInstanceOf<ClassName>,  \
+#define V_IMPLEMENT_CLASS(ClassName, ParentName)                                                             \
+    V_IMPLEMENT_CLASS_FULL(ClassName, ParentName, &::VFoundation::Detail::CreateInstanceOf<ClassName>,       \
                            nullptr, nullptr)
 
 // A class that cannot be made by name: abstract classes and those without a default constructor.
-#define V_IMPLEMENT_ABSTRACT_CLASS(ClassName, ParentName)                                                 \
+#define V_IMPLEMENT_ABSTRACT_CLASS(ClassName, ParentName)                                                    \
     V_IMPLEMENT_CLASS_FULL(ClassName, ParentName, nullptr, nullptr, nullptr)

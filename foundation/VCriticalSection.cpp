@@ -14,9 +14,13 @@ VCriticalSection::VCriticalSection(VClass* record) : VObject(record ? record : G
 
 VCriticalSection::~VCriticalSection() = default;
 
-void VCriticalSection::Enter() { m_mutex.lock(); }
+void VCriticalSection::Enter() {
+    m_mutex.lock();
+}
 
-void VCriticalSection::Leave() { m_mutex.unlock(); }
+void VCriticalSection::Leave() {
+    m_mutex.unlock();
+}
 
 bool VCriticalSection::TryEnter(uint32_t timeoutMs) {
     const uint32_t step = std::min<uint32_t>(timeoutMs, 5);
@@ -30,7 +34,9 @@ bool VCriticalSection::TryEnter(uint32_t timeoutMs) {
     }
 }
 
-VCriticalSectionLock::VCriticalSectionLock(VCriticalSection* section) { Hold(section); }
+VCriticalSectionLock::VCriticalSectionLock(VCriticalSection* section) {
+    Hold(section);
+}
 
 VCriticalSectionLock::VCriticalSectionLock(VCriticalSection* section, uint32_t timeoutMs) {
     if (section && section->TryEnter(timeoutMs)) {
@@ -39,7 +45,9 @@ VCriticalSectionLock::VCriticalSectionLock(VCriticalSection* section, uint32_t t
     }
 }
 
-VCriticalSectionLock::~VCriticalSectionLock() { Unlock(); }
+VCriticalSectionLock::~VCriticalSectionLock() {
+    Unlock();
+}
 
 void VCriticalSectionLock::Hold(VCriticalSection* section) {
     Unlock();

@@ -12,11 +12,13 @@ namespace {
 std::atomic<bool> g_raised{false};
 }
 
-VException::VException() : VObject(GetClassRecord()) { g_raised.store(true); }
+VException::VException() : VObject(GetClassRecord()) {
+    g_raised.store(true);
+}
 
 VException::VException(int32_t id, const VObject* source, const char* description)
-    : VObject(GetClassRecord()), m_id(id), m_source(source), m_sourceClass(source ? source->GetClass() : nullptr),
-      m_description(description) {
+    : VObject(GetClassRecord()), m_id(id), m_source(source),
+      m_sourceClass(source ? source->GetClass() : nullptr), m_description(description) {
     g_raised.store(true);
 }
 
@@ -29,12 +31,16 @@ VException::VException(const VException& other)
 VException::~VException() = default;
 
 void VException::GetDescription(VString& out) const {
-    out.Format("Exception id: %i src: %s descr: %s", m_id, m_sourceClass ? m_sourceClass->GetName() : "Unknown",
-               m_description.GetText());
+    out.Format("Exception id: %i src: %s descr: %s", m_id,
+               m_sourceClass ? m_sourceClass->GetName() : "Unknown", m_description.GetText());
 }
 
-bool VException::WasRaised() { return g_raised.load(); }
+bool VException::WasRaised() {
+    return g_raised.load();
+}
 
-void VException::SetRaised(bool raised) { g_raised.store(raised); }
+void VException::SetRaised(bool raised) {
+    g_raised.store(raised);
+}
 
 } // namespace VFoundation

@@ -4,28 +4,35 @@
 #include "foundation/VArchive.h"
 #include "foundation/VClass.h"
 #include "foundation/VCriticalSection.h"
+#include "foundation/VData.h"
 #include "foundation/VDictionary.h"
+#include "foundation/VDiskInfo.h"
 #include "foundation/VException.h"
+#include "foundation/VFileInfo.h"
+#include "foundation/VFileManager.h"
+#include "foundation/VHashTable.h"
+#include "foundation/VImage.h"
+#include "foundation/VImageIOJPEG.h"
+#include "foundation/VImageIOTarga.h"
 #include "foundation/VJob.h"
 #include "foundation/VJobServer.h"
 #include "foundation/VLock.h"
-#include "foundation/VMutex.h"
-#include "foundation/VSemaphore.h"
-#include "foundation/VThread.h"
 #include "foundation/VLog.h"
 #include "foundation/VLogFile.h"
+#include "foundation/VMutex.h"
 #include "foundation/VObjectArray.h"
 #include "foundation/VObjectContainer.h"
-#include "foundation/VObjectRingBuffer.h"
 #include "foundation/VObjectQueue.h"
+#include "foundation/VObjectRingBuffer.h"
 #include "foundation/VObjectStack.h"
 #include "foundation/VObjectUndoStack.h"
-#include "foundation/VHashTable.h"
 #include "foundation/VPtrArray.h"
 #include "foundation/VRef.h"
+#include "foundation/VSemaphore.h"
 #include "foundation/VStopWatch.h"
 #include "foundation/VString.h"
 #include "foundation/VStringTokenizer.h"
+#include "foundation/VThread.h"
 #include "foundation/VXMLFile.h"
 
 #include <atomic>
@@ -71,6 +78,13 @@ constexpr VClass::RecordAccessor kLibraryClasses[] = {
     &VJob::GetClassRecord,
     &VJobServer::GetClassRecord,
     &VStopWatch::GetClassRecord,
+    &VData::GetClassRecord,
+    &VFileInfo::GetClassRecord,
+    &VDiskInfo::GetClassRecord,
+    &VFileManager::GetClassRecord,
+    &VImage::GetClassRecord,
+    &VImageIOTarga::GetClassRecord,
+    &VImageIOJPEG::GetClassRecord,
     &VArchive::GetClassRecord,
     &VXMLFile::GetClassRecord,
     &VException::GetClassRecord,
@@ -103,7 +117,7 @@ void InitializeLibrary() {
     VXMLFile::InstallDefaultFactory();
     g_cpu = Platform::ReadCpuFeatures();
     ReleaseShared(g_logicalDrives);
-    g_logicalDrives = new VObjectArray();
+    g_logicalDrives = VFileManager::CreateLogicalDriveStrings();
 
     if (failures > 0) LogPrintf("%i classes failed to initialize.\n", failures);
     g_initialized = true;
@@ -162,7 +176,8 @@ int GetInitializationCount() {
 void PrintMemoryReport(bool onlyExisting) {
     static const char* const kSeparator =
         "+-----+----------------------------------+--------+--------+--------+--------+--------+\n";
-    static const char* const kPoolSeparator = "+-----+----------------------------------+----------+----------+\n";
+    static const char* const kPoolSeparator =
+        "+-----+----------------------------------+----------+----------+\n";
     const int count = VClass::GetRecordCount();
     LogPrintf("\n");
     LogPrintf("%i classes\n", count);
@@ -226,21 +241,32 @@ int Alert(const char* format, ...) {
     return 1;
 }
 
-AlertHandler SetAlertHandler(AlertHandler handler) { return g_alertHandler.exchange(handler); }
+AlertHandler SetAlertHandler(AlertHandler handler) {
+    return g_alertHandler.exchange(handler);
+}
 
 bool HasCpuFeature(CpuFeature feature) {
     switch (feature) {
-    case CpuFeature::FPU: return g_cpu.edx & (1u << 0);
-    case CpuFeature::MMX: return g_cpu.edx & (1u << 23);
-    case CpuFeature::SSE: return g_cpu.edx & (1u << 25);
-    case CpuFeature::SSE2: return g_cpu.edx & (1u << 26);
-    case CpuFeature::HTT: return g_cpu.edx & (1u << 28);
-    case CpuFeature::SSE3: return g_cpu.ecx & (1u << 0);
-    case CpuFeature::TM2: return g_cpu.ecx & (1u << 8);
+    case CpuFeature::FPU:
+        return g_cpu.edx & (1u << 0);
+    case CpuFeature::MMX:
+        return g_cpu.edx & (1u << 23);
+    case CpuFeature::SSE:
+        return g_cpu.edx & (1u << 25);
+    case CpuFeature::SSE2:
+        return g_cpu.edx & (1u << 26);
+    case CpuFeature::HTT:
+        return g_cpu.edx & (1u << 28);
+    case CpuFeature::SSE3:
+        return g_cpu.ecx & (1u << 0);
+    case CpuFeature::TM2:
+        return g_cpu.ecx & (1u << 8);
     }
     return false;
 }
 
-VObjectArray* GetLogicalDrives() { return g_logicalDrives; }
+VObjectArray* GetLogicalDrives() {
+    return g_logicalDrives;
+}
 
 } // namespace VFoundation

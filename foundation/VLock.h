@@ -3,8 +3,8 @@
 #include "foundation/VObject.h"
 
 #include <atomic>
-#include <cstdint>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 
 namespace VFoundation {

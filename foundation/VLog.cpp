@@ -38,7 +38,8 @@ VRef<VLog> CurrentLog() {
 } // namespace
 
 VLog::VLog(VClass* record)
-    : VObject(record ? record : GetClassRecord()), m_guard(new VCriticalSection()), m_timers(new VObjectStack()) {}
+    : VObject(record ? record : GetClassRecord()), m_guard(new VCriticalSection()),
+      m_timers(new VObjectStack()) {}
 
 VLog::~VLog() {
     m_timers->Release();
@@ -54,7 +55,9 @@ void VLog::Write(const char* text) {
     m_guard->Leave();
 }
 
-void VLog::WriteSeparator() { LogPrintf("------------------------------------------------------------------------------\n"); }
+void VLog::WriteSeparator() {
+    LogPrintf("------------------------------------------------------------------------------\n");
+}
 
 void VLog::PushTimer(VStopWatch* timer) {
     VCriticalSectionLock lock(m_guard);
@@ -66,7 +69,9 @@ void VLog::PopTimer() {
     m_timers->Pop();
 }
 
-VStopWatch* VLog::GetInnermostTimer() const { return static_cast<VStopWatch*>(m_timers->Top()); }
+VStopWatch* VLog::GetInnermostTimer() const {
+    return static_cast<VStopWatch*>(m_timers->Top());
+}
 
 void LogPrintf(const char* format, ...) {
     if (!format) return;
@@ -136,7 +141,9 @@ VLog* GetLog() {
     return CurrentLog().Get();
 }
 
-void SuppressLogTimerPrefix(bool suppress) { g_timerPrefixSuppressed.store(suppress); }
+void SuppressLogTimerPrefix(bool suppress) {
+    g_timerPrefixSuppressed.store(suppress);
+}
 
 namespace LogState {
 void Enable() {
@@ -147,8 +154,12 @@ void ShutDown() {
     SetLog(nullptr);
     g_shutDown.store(true);
 }
-void Reset() { SetLog(nullptr); }
-bool IsEnabled() { return !g_notEnabled.load() && !g_shutDown.load(); }
+void Reset() {
+    SetLog(nullptr);
+}
+bool IsEnabled() {
+    return !g_notEnabled.load() && !g_shutDown.load();
+}
 } // namespace LogState
 
 } // namespace VFoundation

@@ -15,7 +15,9 @@ VLogFile::VLogFile(const char* path, VClass* record) : VLog(record ? record : Ge
     if (path) Open(path);
 }
 
-VLogFile::~VLogFile() { Close(); }
+VLogFile::~VLogFile() {
+    Close();
+}
 
 void VLogFile::Write(const char* text) {
     if (!m_file) {
@@ -36,6 +38,12 @@ bool VLogFile::Open(const char* path) {
         m_path.clear();
         return false;
     }
+    std::fputs(CurrentDateText().c_str(), m_file);
+    if (m_flush) std::fflush(m_file);
+    return true;
+}
+
+std::string VLogFile::CurrentDateText() {
     static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
@@ -47,10 +55,11 @@ bool VLogFile::Open(const char* path) {
         std::lock_guard<std::mutex> lock(mutex);
         local = *std::localtime(&now);
     }
-    std::fprintf(m_file, "%.3s %.3s%3d %.2d:%.2d:%.2d %d", kDays[local.tm_wday % 7], kMonths[local.tm_mon % 12],
-                 local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, 1900 + local.tm_year);
-    if (m_flush) std::fflush(m_file);
-    return true;
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3s %.3s%3d %.2d:%.2d:%.2d %d", kDays[local.tm_wday % 7],
+                  kMonths[local.tm_mon % 12], local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                  1900 + local.tm_year);
+    return text;
 }
 
 bool VLogFile::Close() {

@@ -24,6 +24,10 @@ public:
     const char* GetPath() const { return m_path.c_str(); }
     void SetFlush(bool flush) { m_flush = flush; }
 
+    // The local date and time as 24 characters, "Www Mmm dd hh:mm:ss yyyy" (the layout of asctime, English
+    // names, without a line end).
+    static std::string CurrentDateText();
+
 private:
     std::string m_path;
     FILE* m_file = nullptr;

@@ -21,7 +21,9 @@ VObject::VObject(VClass* record) : m_class(record ? record : GetClassRecord()), 
     m_class->InstanceCreated();
 }
 
-VObject::VObject(const VObject& other) : m_class(other.m_class), m_refCount(1) { m_class->InstanceCreated(); }
+VObject::VObject(const VObject& other) : m_class(other.m_class), m_refCount(1) {
+    m_class->InstanceCreated();
+}
 
 VObject::~VObject() {
     if (!ClassRegistryState::IsShutDown()) m_class->InstanceDestroyed();
@@ -37,28 +39,46 @@ int32_t VObject::Release() const {
     return static_cast<int32_t>(count);
 }
 
-void VObject::Destroy() const { delete this; }
+void VObject::Destroy() const {
+    delete this;
+}
 
-VObject* VObject::Copy() const { return m_class->CreateInstance(); }
+VObject* VObject::Copy() const {
+    return m_class->CreateInstance();
+}
 
-void VObject::Serialize(VArchive& archive) { archive.SerializeObject(*this); }
+void VObject::Serialize(VArchive& archive) {
+    archive.SerializeObject(*this);
+}
 
-void VObject::SerializeAsXML(VXMLFile& xmlFile) { xmlFile.SerializeObject(*this); }
+void VObject::SerializeAsXML(VXMLFile& xmlFile) {
+    xmlFile.SerializeObject(*this);
+}
 
 void VObject::GetDescription(VString& out) const {
     out.Assign("[");
     out.Append(GetClassName()).Append(']');
 }
 
-uintptr_t VObject::GetHash() const { return reinterpret_cast<uintptr_t>(this); }
+uintptr_t VObject::GetHash() const {
+    return reinterpret_cast<uintptr_t>(this);
+}
 
-bool VObject::IsEqual(const VObject* other) const { return other && GetHash() == other->GetHash(); }
+bool VObject::IsEqual(const VObject* other) const {
+    return other && GetHash() == other->GetHash();
+}
 
-const char* VObject::GetClassName() const { return m_class->GetName(); }
+const char* VObject::GetClassName() const {
+    return m_class->GetName();
+}
 
-bool VObject::IsMemberOf(const VClass* record) const { return record && m_class == record; }
+bool VObject::IsMemberOf(const VClass* record) const {
+    return record && m_class == record;
+}
 
-bool VObject::IsKindOf(const VClass* record) const { return m_class->IsKindOf(record); }
+bool VObject::IsKindOf(const VClass* record) const {
+    return m_class->IsKindOf(record);
+}
 
 int32_t VObject::GetRetainCount() const {
     return static_cast<int32_t>(m_refCount.load(std::memory_order_relaxed) & kCountMask);

@@ -59,8 +59,8 @@ private:
 } // namespace VFoundation
 
 // Gives a class its record accessor. Put it first in the class body; it leaves the access at private.
-#define V_DECLARE_CLASS(ClassName)                                                                        \
-public:                                                                                                  \
-    static ::VFoundation::VClass* GetClassRecord();                                                      \
-                                                                                                         \
+#define V_DECLARE_CLASS(ClassName)                                                                           \
+public:                                                                                                      \
+    static ::VFoundation::VClass* GetClassRecord();                                                          \
+                                                                                                             \
 private:

@@ -28,7 +28,9 @@ bool VPtrArray::RemovePointerAtIndex(int index) {
     return true;
 }
 
-bool VPtrArray::RemovePointer(void* pointer) { return RemovePointerAtIndex(IndexOfPointer(pointer)); }
+bool VPtrArray::RemovePointer(void* pointer) {
+    return RemovePointerAtIndex(IndexOfPointer(pointer));
+}
 
 int VPtrArray::IndexOfPointer(const void* pointer) const {
     for (int i = 0; i < GetCount(); ++i)

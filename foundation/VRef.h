@@ -7,8 +7,8 @@
 
 namespace VFoundation {
 
-// An intrusive holder: keeps one reference to a VObject and gives it up when it goes. Adopt() takes over a reference the caller already owns, such as the one a new
-// object starts with; Retained() takes a new one.
+// An intrusive holder: keeps one reference to a VObject and gives it up when it goes. Adopt() takes over a
+// reference the caller already owns, such as the one a new object starts with; Retained() takes a new one.
 template <typename T> class VRef {
 public:
     VRef() = default;
@@ -71,7 +71,11 @@ template <typename T, typename... Args> VRef<T> MakeRef(Args&&... args) {
     return VRef<T>::Adopt(new T(std::forward<Args>(args)...));
 }
 
-template <typename T, typename U> bool operator==(const VRef<T>& a, const VRef<U>& b) { return a.Get() == b.Get(); }
-template <typename T> bool operator==(const VRef<T>& a, std::nullptr_t) { return a.Get() == nullptr; }
+template <typename T, typename U> bool operator==(const VRef<T>& a, const VRef<U>& b) {
+    return a.Get() == b.Get();
+}
+template <typename T> bool operator==(const VRef<T>& a, std::nullptr_t) {
+    return a.Get() == nullptr;
+}
 
 } // namespace VFoundation

@@ -12,7 +12,9 @@ VStopWatch::VStopWatch(VClass* record) : VObject(record ? record : GetClassRecor
 
 VStopWatch::~VStopWatch() = default;
 
-void VStopWatch::Start() { m_start = GetCounter(); }
+void VStopWatch::Start() {
+    m_start = GetCounter();
+}
 
 double VStopWatch::GetElapsedSeconds() const {
     static const double period = 1.0 / static_cast<double>(GetCounterFrequency());
@@ -25,6 +27,8 @@ int64_t VStopWatch::GetCounter() {
         .count();
 }
 
-int64_t VStopWatch::GetCounterFrequency() { return 1000000000; }
+int64_t VStopWatch::GetCounterFrequency() {
+    return 1000000000;
+}
 
 } // namespace VFoundation

@@ -34,7 +34,9 @@ std::atomic<VString*> g_empty{nullptr};
 // The pool keeps at most this many strings, so a burst of strings does not pin its memory for ever.
 constexpr int kPoolLimit = 1024;
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
 // The index of the separator that the path operations cut at: the last backslash, else the last slash.
 int LastSeparator(const char* text, uint32_t length) {
@@ -61,9 +63,13 @@ void VString::ShutDownPool() {
     if (guard) guard->Release();
 }
 
-char VString::NativeSeparator() { return static_cast<char>(std::filesystem::path::preferred_separator); }
+char VString::NativeSeparator() {
+    return static_cast<char>(std::filesystem::path::preferred_separator);
+}
 
-VString::VString() : VObject(GetClassRecord()) { Reserve(1); }
+VString::VString() : VObject(GetClassRecord()) {
+    Reserve(1);
+}
 
 VString::VString(const VString& other) : VObject(GetClassRecord()) {
     if (!other.m_text) {
@@ -97,7 +103,9 @@ VString::VString(const char* text, uint32_t maxCount) : VObject(GetClassRecord()
     m_length = length;
 }
 
-VString::~VString() { std::free(m_text); }
+VString::~VString() {
+    std::free(m_text);
+}
 
 VString* VString::Alloc() {
     VString* string = nullptr;
@@ -117,7 +125,9 @@ VString* VString::Alloc() {
     return string ? string : new VString();
 }
 
-VString* VString::Alloc(const char* text) { return &Alloc()->Assign(text); }
+VString* VString::Alloc(const char* text) {
+    return &Alloc()->Assign(text);
+}
 
 const VString& VString::GetEmpty() {
     VString* empty = g_empty.load();
@@ -144,7 +154,9 @@ int32_t VString::Release() const {
     return VObject::Release();
 }
 
-VObject* VString::Copy() const { return Alloc(GetText()); }
+VObject* VString::Copy() const {
+    return Alloc(GetText());
+}
 
 void VString::Serialize(VArchive& archive) {
     if (archive.IsStoring()) {
@@ -176,7 +188,8 @@ void VString::GetDescription(VString& out) const {
 uintptr_t VString::GetHash() const {
     // FNV-1a over the bytes.
     uint64_t hash = 14695981039346656037ull;
-    for (uint32_t i = 0; i < m_length; ++i) hash = (hash ^ static_cast<unsigned char>(m_text[i])) * 1099511628211ull;
+    for (uint32_t i = 0; i < m_length; ++i)
+        hash = (hash ^ static_cast<unsigned char>(m_text[i])) * 1099511628211ull;
     return static_cast<uintptr_t>(hash);
 }
 
@@ -194,9 +207,13 @@ bool VString::IsEqual(const VString& other) const {
     return m_length == other.m_length && std::memcmp(GetText(), other.GetText(), m_length) == 0;
 }
 
-bool VString::IsNotEqual(const char* text) const { return !IsEqual(text); }
+bool VString::IsNotEqual(const char* text) const {
+    return !IsEqual(text);
+}
 
-bool VString::IsNotEqual(const VString& other) const { return !IsEqual(other); }
+bool VString::IsNotEqual(const VString& other) const {
+    return !IsEqual(other);
+}
 
 bool VString::IsLess(const char* text) const {
     if (!text) return false;
@@ -209,9 +226,13 @@ bool VString::IsLess(const char* text) const {
     return *a < *b;
 }
 
-bool VString::IsLess(const VString& other) const { return IsLess(other.GetText()); }
+bool VString::IsLess(const VString& other) const {
+    return IsLess(other.GetText());
+}
 
-bool VString::IsEmpty() const { return m_length == 0; }
+bool VString::IsEmpty() const {
+    return m_length == 0;
+}
 
 char VString::CharAt(uint32_t index) const {
     if (!m_text || index > m_length) return 0;
@@ -355,7 +376,9 @@ VString& VString::Format(const char* format, ...) {
     return Assign(buffer);
 }
 
-VString& VString::SetInteger(int value) { return Format("%i", value); }
+VString& VString::SetInteger(int value) {
+    return Format("%i", value);
+}
 
 VString& VString::SetReal(double value) {
     if (std::fmod(value, 1.0) == 0.0) return Format("%li", static_cast<long>(value));
@@ -363,12 +386,15 @@ VString& VString::SetReal(double value) {
     const int point = Find('.');
     if (point < 0) return *this;
     uint32_t length = m_length;
-    while (length > static_cast<uint32_t>(point) + 2 && m_text[length - 1] == '0') --length;
+    while (length > static_cast<uint32_t>(point) + 2 && m_text[length - 1] == '0')
+        --length;
     SetLength(length);
     return *this;
 }
 
-double VString::ToReal() const { return m_text ? std::atof(m_text) : 0.0; }
+double VString::ToReal() const {
+    return m_text ? std::atof(m_text) : 0.0;
+}
 
 int VString::ToInteger(bool rounded) const {
     if (!rounded) return m_text ? std::atoi(m_text) : 0;
@@ -413,7 +439,9 @@ bool VString::StripPrefix(const char* prefix, VString& rest) const {
     return true;
 }
 
-void VString::Left(uint32_t n, VString& out) const { out.Assign(GetText(), std::min(n, m_length)); }
+void VString::Left(uint32_t n, VString& out) const {
+    out.Assign(GetText(), std::min(n, m_length));
+}
 
 void VString::Right(uint32_t n, VString& out) const {
     const uint32_t count = std::min(n, m_length);
@@ -449,18 +477,21 @@ VString* VString::Between(uint32_t from, uint32_t to) const {
 }
 
 void VString::ExtractDelimited(char open, char close, VString& out) const {
-    const int start = Find(open);
-    if (start < 0) return;
-    uint32_t end = static_cast<uint32_t>(start) + 1;
-    while (end < m_length && m_text[end] != close) ++end;
-    const std::string part(m_text + start + 1, m_text + end);
+    // Collection starts after the first open character, or at the very start when there is none (option
+    // lists written without brackets rely on that).
+    const uint32_t start = static_cast<uint32_t>(Find(open) + 1);
+    uint32_t end = start;
+    while (end < m_length && m_text[end] != close)
+        ++end;
+    const std::string part(GetText() + start, GetText() + end);
     out.Append(part.c_str());
 }
 
 VString& VString::TrimLeft() {
     if (!m_text) return *this;
     uint32_t skip = 0;
-    while (skip < m_length && (m_text[skip] == ' ' || m_text[skip] == '\t')) ++skip;
+    while (skip < m_length && (m_text[skip] == ' ' || m_text[skip] == '\t'))
+        ++skip;
     if (skip == 0) return *this;
     std::memmove(m_text, m_text + skip, m_length - skip + 1);
     m_length -= skip;
@@ -470,13 +501,16 @@ VString& VString::TrimLeft() {
 VString& VString::TrimRight() {
     if (!m_text) return *this;
     uint32_t length = m_length;
-    while (length > 0 && (m_text[length - 1] == ' ' || m_text[length - 1] == '\t' || m_text[length - 1] == '\n'))
+    while (length > 0 &&
+           (m_text[length - 1] == ' ' || m_text[length - 1] == '\t' || m_text[length - 1] == '\n'))
         --length;
     SetLength(length);
     return *this;
 }
 
-VString& VString::Trim() { return TrimRight().TrimLeft(); }
+VString& VString::Trim() {
+    return TrimRight().TrimLeft();
+}
 
 VString& VString::RemoveWhitespace() {
     if (!m_text) return *this;
@@ -586,10 +620,13 @@ VObjectArray* VString::SplitPath() const {
         work.Assign(parent);
     }
     parts->AddObject(VRef<VString>::Adopt(Alloc(work.GetText())).Get());
-    for (int i = 0, j = parts->GetCount() - 1; i < j; ++i, --j) parts->ExchangeObjectsAtIndices(i, j);
+    for (int i = 0, j = parts->GetCount() - 1; i < j; ++i, --j)
+        parts->ExchangeObjectsAtIndices(i, j);
     return parts;
 }
 
-bool operator==(const VString& a, const char* b) { return a.IsEqual(b); }
+bool operator==(const VString& a, const char* b) {
+    return a.IsEqual(b);
+}
 
 } // namespace VFoundation

@@ -89,6 +89,8 @@ public:
     void Left(uint32_t n, VString& out) const;
     void Right(uint32_t n, VString& out) const;
     void Between(uint32_t from, uint32_t to, VString& out) const;
+    // Appends to out what follows the first open character (or the start, without one) up to the first
+    // close character or the end.
     void ExtractDelimited(char open, char close, VString& out) const;
 
     VString& TrimLeft();
@@ -126,6 +128,8 @@ private:
 };
 
 bool operator==(const VString& a, const char* b);
-inline bool operator==(const VString& a, const VString& b) { return a.IsEqual(b); }
+inline bool operator==(const VString& a, const VString& b) {
+    return a.IsEqual(b);
+}
 
 } // namespace VFoundation

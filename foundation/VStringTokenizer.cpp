@@ -35,14 +35,16 @@ int64_t VStringTokenizer::ScanToken(uint32_t position) const {
     if (position >= length) return -1;
     const char* separators = m_separators.GetText();
     size_t end = position;
-    while (end < length && !std::strchr(separators, text[end])) ++end;
+    while (end < length && !std::strchr(separators, text[end]))
+        ++end;
     return static_cast<int64_t>(end - position);
 }
 
 uint32_t VStringTokenizer::CountTokens() {
     uint32_t count = 0;
     uint64_t position = 0;
-    for (int64_t length; position <= UINT32_MAX && (length = ScanToken(static_cast<uint32_t>(position))) >= 0;) {
+    for (int64_t length;
+         position <= UINT32_MAX && (length = ScanToken(static_cast<uint32_t>(position))) >= 0;) {
         ++count;
         position += static_cast<uint64_t>(length) + 1;
     }
@@ -50,13 +52,21 @@ uint32_t VStringTokenizer::CountTokens() {
     return count;
 }
 
-bool VStringTokenizer::HasMoreTokens() const { return ScanToken(m_position) >= 0; }
+bool VStringTokenizer::HasMoreTokens() const {
+    return ScanToken(m_position) >= 0;
+}
 
-void VStringTokenizer::SetSeparator(char separator) { m_separators.Assign(separator); }
+void VStringTokenizer::SetSeparator(char separator) {
+    m_separators.Assign(separator);
+}
 
-void VStringTokenizer::SetSeparators(const VString& separators) { m_separators.Assign(separators); }
+void VStringTokenizer::SetSeparators(const VString& separators) {
+    m_separators.Assign(separators);
+}
 
-void VStringTokenizer::SetText(const VString& text) { SetText(text.GetText()); }
+void VStringTokenizer::SetText(const VString& text) {
+    SetText(text.GetText());
+}
 
 void VStringTokenizer::SetText(const char* text) {
     m_text.Assign(text);

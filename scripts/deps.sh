@@ -9,7 +9,7 @@ PACKAGES=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     # libraries
-    libtinyxml-dev libflac-dev libjpeg62-turbo-dev libsqlite3-dev
+    libtinyxml-dev libflac-dev libjpeg62-turbo-dev libsqlite3-dev sqlite3
     libgtk-3-dev libcairo2-dev libpango1.0-dev
     # oracles and end-to-end tools
     flac imagemagick xvfb xdotool

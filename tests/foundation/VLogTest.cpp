@@ -27,7 +27,8 @@ std::string ReadAll(const std::filesystem::path& path) {
 }
 
 std::filesystem::path TempFile(const char* name) {
-    return std::filesystem::temp_directory_path() / (std::string("kis-") + std::to_string(getpid()) + "-" + name);
+    return std::filesystem::temp_directory_path() /
+           (std::string("kis-") + std::to_string(getpid()) + "-" + name);
 }
 
 // Runs body with the standard error stream sent to a file and returns what was written.
@@ -112,8 +113,9 @@ TEST(VLogFile, WritesVerbatimAfterTheDateLine) {
     const std::string text = ReadAll(path);
     std::filesystem::remove(path);
     EXPECT_TRUE(std::regex_match(
-        text, std::regex("(Sun|Mon|Tue|Wed|Thu|Fri|Sat) [A-Z][a-z]{2} [ 1-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-6][0-9] "
-                         "[0-9]{4} first second\n")))
+        text,
+        std::regex("(Sun|Mon|Tue|Wed|Thu|Fri|Sat) [A-Z][a-z]{2} [ 1-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-6][0-9] "
+                   "[0-9]{4} first second\n")))
         << text;
 }
 

@@ -1,6 +1,6 @@
+#include "foundation/VObject.h"
 #include "foundation/VClass.h"
 #include "foundation/VFoundation.h"
-#include "foundation/VObject.h"
 #include "foundation/VPtrArray.h"
 #include "foundation/VRef.h"
 #include "foundation/VString.h"
@@ -150,9 +150,11 @@ TEST(MemoryReport, ListsOnlyLiveClassesButCountsAllInTotals) {
     KisTest::LogCapture capture;
     PrintMemoryReport(true);
     const std::string report = capture.Text();
-    EXPECT_NE(report.find("+-----+----------------------------------+--------+--------+--------+--------+--------+\n"
-                          "| Num | Classname                        | Create | Exist  | Size   | SubCr  | SubCls |\n"),
-              std::string::npos);
+    EXPECT_NE(
+        report.find(
+            "+-----+----------------------------------+--------+--------+--------+--------+--------+\n"
+            "| Num | Classname                        | Create | Exist  | Size   | SubCr  | SubCls |\n"),
+        std::string::npos);
     EXPECT_EQ(report.find("TestReportOnly"), std::string::npos);
     EXPECT_NE(report.find("|                          VString |"), std::string::npos);
     EXPECT_NE(report.find("Total created: "), std::string::npos);
@@ -166,8 +168,8 @@ TEST(MemoryReport, ListsOnlyLiveClassesButCountsAllInTotals) {
         return -1;
     }();
     char row[160];
-    std::snprintf(row, sizeof row, "| %03i | %32s | %6li | %6li | %6li | %6li | %6li |\n", index, "TestReportOnly", 1L,
-                  0L, static_cast<long>(sizeof(TestReportOnly)), 1L, 1L);
+    std::snprintf(row, sizeof row, "| %03i | %32s | %6li | %6li | %6li | %6li | %6li |\n", index,
+                  "TestReportOnly", 1L, 0L, static_cast<long>(sizeof(TestReportOnly)), 1L, 1L);
     EXPECT_NE(full.find(row), std::string::npos) << full;
     EXPECT_EQ(full.rfind("\n" + std::to_string(VClass::GetRecordCount()) + " classes\n\n", 0), 0u) << full;
 }

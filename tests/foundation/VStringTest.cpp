@@ -1,6 +1,6 @@
+#include "foundation/VString.h"
 #include "foundation/VObjectArray.h"
 #include "foundation/VRef.h"
-#include "foundation/VString.h"
 
 #include <gtest/gtest.h>
 
@@ -59,7 +59,8 @@ TEST(VString, GrowthKeepsContentAndAddsSlack) {
 
 TEST(VString, AppendingItselfIsSafe) {
     VString s("0123456789");
-    for (int i = 0; i < 6; ++i) s.Append(s.GetText());
+    for (int i = 0; i < 6; ++i)
+        s.Append(s.GetText());
     EXPECT_EQ(s.GetLength(), 640u);
     s.Assign(s.GetText() + 630);
     EXPECT_STREQ(s.GetText(), "0123456789");
@@ -147,9 +148,9 @@ TEST(VString, SearchAndSubstrings) {
     VString got;
     open.ExtractDelimited('(', ')', got);
     EXPECT_STREQ(got.GetText(), "unclosed");
-    VString none;
-    VString("no brackets").ExtractDelimited('[', ']', none);
-    EXPECT_TRUE(none.IsEmpty());
+    VString whole;
+    VString("recursive force] tail").ExtractDelimited('[', ']', whole);
+    EXPECT_STREQ(whole.GetText(), "recursive force");
 
     VString rest("untouched");
     EXPECT_TRUE(VString("%PATH%\\x").StripPrefix("%PATH%", rest));
@@ -287,7 +288,8 @@ TEST(VStringPool, ManyThreadsAllocateAndReleaseAtOnce) {
                 ASSERT_EQ(s->ToInteger(), t * 100000 + i);
             }
         });
-    for (auto& thread : threads) thread.join();
+    for (auto& thread : threads)
+        thread.join();
 }
 
 TEST(VString, EqualTextsHashAlike) {

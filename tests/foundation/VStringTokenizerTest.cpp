@@ -1,5 +1,5 @@
-#include "foundation/VRef.h"
 #include "foundation/VStringTokenizer.h"
+#include "foundation/VRef.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,8 @@ namespace {
 std::vector<std::string> Tokens(VStringTokenizer& tokenizer) {
     std::vector<std::string> tokens;
     VString token;
-    while (tokenizer.NextToken(token)) tokens.emplace_back(token.GetText());
+    while (tokenizer.NextToken(token))
+        tokens.emplace_back(token.GetText());
     return tokens;
 }
 

@@ -35,8 +35,12 @@ LogCapture::~LogCapture() {
     m_log->Release();
 }
 
-std::string LogCapture::Text() const { return m_log->Text(); }
+std::string LogCapture::Text() const {
+    return m_log->Text();
+}
 
-void LogCapture::Clear() { m_log->Clear(); }
+void LogCapture::Clear() {
+    m_log->Clear();
+}
 
 } // namespace KisTest
