@@ -1,0 +1,104 @@
+#include "application/VRegistry.h"
+
+#include "application/ApplicationPlatform.h"
+#include "application/RegistryStore.h"
+#include "foundation/VClass.h"
+#include "foundation/VLog.h"
+
+#include <cstdlib>
+#include <mutex>
+
+namespace VApplication {
+
+V_IMPLEMENT_CLASS(VRegistry, VFoundation::VObject)
+
+namespace {
+
+std::mutex g_locationGuard;
+std::string g_programLocation;
+
+std::unique_ptr<IRegistryStore> OpenStore() {
+    const std::string location = VRegistry::GetStoreLocation();
+    if (location.empty()) {
+        VFoundation::LogPrintf("VRegistry: no settings store: set KIS_REGISTRY or HOME\n");
+        return nullptr;
+    }
+    return OpenRegistryStore(location);
+}
+
+} // namespace
+
+VRegistry::VRegistry() : VObject(GetClassRecord()) {}
+
+VRegistry::VRegistry(const char* keyPath, VFoundation::VClass* record)
+    : VObject(record ? record : GetClassRecord()), m_keyPath(keyPath ? keyPath : "") {}
+
+VRegistry::~VRegistry() = default;
+
+void VRegistry::SetString(const char* valueName, const char* text) {
+    if (!valueName || !text) return;
+    if (auto store = OpenStore()) store->SetValue(NormaliseKeyPath(m_keyPath.GetText()), valueName, text);
+}
+
+void VRegistry::GetString(const char* valueName, const char* defaultText, VFoundation::VString& out) {
+    out.Assign(defaultText ? defaultText : "");
+    auto store = OpenStore();
+    if (!store) return;
+    std::string data;
+    const auto result =
+        store->GetValue(NormaliseKeyPath(m_keyPath.GetText()), valueName ? valueName : "", data);
+    // The read takes kReadLimit bytes with the terminator; a longer value does not fit and reads as missing.
+    if (result == IRegistryStore::Result::Done && data.size() + 1 <= kReadLimit) out.Assign(data.c_str());
+}
+
+VFoundation::VString VRegistry::GetStringByValue(const char* valueName, const char* defaultText) {
+    VFoundation::VString out;
+    GetString(valueName, defaultText, out);
+    return out;
+}
+
+bool VRegistry::DeleteSubkey(const char* subkeyName) {
+    if (!subkeyName) return false;
+    const std::string subkey = NormaliseKeyPath(subkeyName);
+    // An empty name would name the key itself, which this operation must never delete.
+    if (subkey.empty()) return false;
+    auto store = OpenStore();
+    return store &&
+           store->DeleteSubkey(NormaliseKeyPath(m_keyPath.GetText()), subkey) == IRegistryStore::Result::Done;
+}
+
+void VRegistry::SetStoreLocation(const char* path) {
+    std::lock_guard<std::mutex> lock(g_locationGuard);
+    g_programLocation = path ? path : "";
+}
+
+std::string VRegistry::GetStoreLocation() {
+    {
+        std::lock_guard<std::mutex> lock(g_locationGuard);
+        if (!g_programLocation.empty()) return g_programLocation;
+    }
+    const char* environment = std::getenv("KIS_REGISTRY");
+    if (environment && *environment) return environment;
+    return Platform::GetDefaultRegistryPath();
+}
+
+std::string VRegistry::NormaliseKeyPath(const char* keyPath) {
+    std::string normalised;
+    std::string part;
+    auto flush = [&] {
+        if (part.empty()) return;
+        if (!normalised.empty()) normalised += '\\';
+        normalised += part;
+        part.clear();
+    };
+    for (const char* c = keyPath ? keyPath : ""; *c; ++c) {
+        if (*c == '\\' || *c == '/')
+            flush();
+        else
+            part += *c;
+    }
+    flush();
+    return normalised;
+}
+
+} // namespace VApplication
