@@ -1,0 +1,54 @@
+#pragma once
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <sys/resource.h>
+#include <vector>
+
+namespace KisBench {
+
+inline double Seconds(const std::chrono::steady_clock::time_point& start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+inline double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n == 0 ? 0.0 : (n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2);
+}
+
+// Processor seconds (user and system) used so far by this process, or by its finished children: steadier
+// than wall time on a machine shared with other work.
+inline double ProcessorSeconds(bool children) {
+    struct rusage usage {};
+    getrusage(children ? RUSAGE_CHILDREN : RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// A folder for the run below the given parent (the system's temporary folder by default).
+inline std::filesystem::path MakeWorkFolder(const char* parent, const char* tag) {
+    const std::filesystem::path base =
+        parent ? std::filesystem::path(parent) : std::filesystem::temp_directory_path();
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    std::filesystem::path folder = base / (std::string("kis-bench-") + tag + "-" + std::to_string(stamp));
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
+inline std::string Quoted(const std::filesystem::path& path) {
+    std::string quoted = "'";
+    for (char c : path.string())
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// Writes dirty pages out between runs so one run's write-back does not slow the next.
+inline void Settle() {
+    (void)std::system("sync");
+}
+
+} // namespace KisBench

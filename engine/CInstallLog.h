@@ -1,0 +1,78 @@
+#pragma once
+
+#include "foundation/VObject.h"
+#include "foundation/VRef.h"
+
+#include <cstdio>
+
+class CInstallScript;
+class CInstallerPage;
+class CInstallerSection;
+class CInstallerVariable;
+
+namespace VFoundation {
+class VString;
+template <typename T> class VObjectArrayTmpl;
+} // namespace VFoundation
+
+enum UninstallEntryKind : int {
+    UninstallFile = 0,
+    UninstallFolder = 1,
+    UninstallRegistry = 2,
+    UninstallShared = 3,
+    UninstallRegisterDLL = 4,
+};
+
+// Receives the text of every table row of the install log (the install process panel). It is called
+// on the thread that writes the row, the installer thread; a receiver that touches controls must hand
+// the text to the user-interface thread.
+class ILogRowReceiver {
+public:
+    virtual ~ILogRowReceiver() = default;
+    virtual void AddLogLine(const VFoundation::VString& text) = 0;
+};
+
+// Writes the install log and the uninstall script. The main window opens it and writes the heads on the
+// user-interface thread; from then on only the installer thread writes. Every row and entry is flushed
+// at once; both files are closed (the log with its closing border) when the last reference goes.
+class CInstallLog : public VFoundation::VObject {
+    V_DECLARE_CLASS(CInstallLog)
+public:
+    static constexpr int kRowTextWidth = 240;
+
+    CInstallLog();
+    ~CInstallLog() override;
+
+    // The main window's log setup, on the user-interface thread before the installer thread is queued:
+    // expands APPLICATION_NAME and APPLICATION_LOGPATH, creates the log folder when missing (recording
+    // it in the uninstall script), opens the files, writes the declarations and the table head and sets
+    // the row receiver. Throws VException when a variable is missing or the folder cannot be made.
+    static VFoundation::VRef<CInstallLog> CreateForScript(const CInstallScript& script,
+                                                          VFoundation::VObject* rowReceiver);
+
+    bool Open(const VFoundation::VString& logFolder, const VFoundation::VString& applicationName);
+    void DumpVariables(const VFoundation::VObjectArrayTmpl<CInstallerVariable>& variables);
+    void DumpPages(const VFoundation::VObjectArrayTmpl<CInstallerPage>& pages);
+    void DumpSections(const VFoundation::VObjectArrayTmpl<CInstallerSection>& sections);
+    void WriteTableHead();
+    // receiver must also be an ILogRowReceiver; the log holds a reference to it. Null clears it.
+    void SetRowReceiver(VFoundation::VObject* receiver);
+
+    void AddLine(const VFoundation::VString& text, bool succeeded);
+    void AddException(const VFoundation::VString& text);
+    void AddUninstallEntry(const VFoundation::VString& text, UninstallEntryKind kind);
+
+    const VFoundation::VString& GetLogPath() const;
+    const VFoundation::VString& GetUninstallPath() const;
+
+private:
+    void WriteRow(const char* marker, const VFoundation::VString& text);
+    void WriteLog(const char* text);
+
+    FILE* m_log = nullptr;
+    FILE* m_uninstall = nullptr;
+    VFoundation::VObject* m_receiverObject = nullptr;
+    ILogRowReceiver* m_receiver = nullptr;
+    VFoundation::VString* m_logPath;
+    VFoundation::VString* m_uninstallPath;
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "foundation/VJob.h"
+#include "foundation/VRef.h"
+
+#include <atomic>
+
+class CInstallLog;
+class CInstallScript;
+class IInstallerInstruction;
+class IZdrcaInstallHost;
+
+// The job that performs an installation: it runs the instructions of the selected sections on the job
+// server's worker thread, records failures in the install log and keeps a progress value.
+//
+// Threads: Run runs on the worker. Abort, GetProgress and GetCurrentInstructionProgress are called on the
+// user-interface thread while Run runs; the abort request and the progress cross threads as atomics and
+// take effect between instructions. The script's lists do not change while the job runs.
+class CInstallerThread : public VFoundation::VJob {
+    V_DECLARE_CLASS(CInstallerThread)
+public:
+    CInstallerThread();
+    // The log is retained until the thread object goes, which closes the log files.
+    CInstallerThread(VFoundation::IVJobDelegate* delegate, CInstallScript* script, CInstallLog* log,
+                     IZdrcaInstallHost* installHost);
+    ~CInstallerThread() override;
+
+    bool Run() override;
+    float GetProgress() override;
+    void Abort() override;
+    float GetCurrentInstructionProgress() const;
+
+    bool IsAbortRequested() const { return m_abortRequested.load(); }
+
+private:
+    void AddProgress(float amount);
+
+    std::atomic<bool> m_abortRequested{false};
+    std::atomic<float> m_progress{0.0f};
+    CInstallScript* m_script = nullptr;
+    VFoundation::VRef<CInstallLog> m_log;
+    std::atomic<IInstallerInstruction*> m_currentInstruction{nullptr};
+    IZdrcaInstallHost* m_installHost = nullptr;
+};

@@ -1,0 +1,163 @@
+#include "instructions/CCopyDirectoryInstruction.h"
+
+#include "foundation/VClass.h"
+#include "foundation/VFileManager.h"
+#include "foundation/VStringTokenizer.h"
+#include "instructions/InstructionArguments.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+using VFoundation::VFileInfo;
+using VFoundation::VFileManager;
+using VFoundation::VString;
+using VFoundation::VStringTokenizer;
+
+V_IMPLEMENT_ABSTRACT_CLASS(CCopyDirectoryInstruction, IInstallerInstruction)
+
+namespace {
+
+std::string CanonicalFolder(const char* path) {
+    std::error_code error;
+    std::string folder = std::filesystem::weakly_canonical(path, error).lexically_normal().string();
+    if (error) folder = path;
+    const char separator = VString::NativeSeparator();
+    while (folder.size() > 1 && folder.back() == separator)
+        folder.pop_back();
+    return folder;
+}
+
+// True when inner lies below (not at) outer; both canonical.
+bool IsBelow(const std::string& inner, const std::string& outer) {
+    if (outer.empty() || inner.size() <= outer.size() || inner.compare(0, outer.size(), outer) != 0)
+        return false;
+    const char separator = VString::NativeSeparator();
+    return outer.back() == separator || inner[outer.size()] == separator;
+}
+
+bool IsOnChain(const std::vector<std::string>& chain, const std::string& folder) {
+    return std::find(chain.begin(), chain.end(), folder) != chain.end();
+}
+
+} // namespace
+
+CCopyDirectoryInstruction::CCopyDirectoryInstruction(const VString& arguments)
+    : IInstallerInstruction(GetClassRecord()) {
+    VStringTokenizer tokenizer(arguments, ',');
+    const uint32_t count = tokenizer.CountTokens();
+    if (count < 2)
+        InstructionArguments::ThrowArgumentError(this,
+                                                 "CopyDirectory must have at least a source and destination");
+    if (!tokenizer.NextToken(m_source) || !tokenizer.NextToken(m_destination))
+        InstructionArguments::ThrowArgumentError(this, "Failed to get either source or destination tokens");
+    m_source.Trim();
+    m_destination.Trim();
+    if (count > 2) {
+        VString options;
+        InstructionArguments::ExtractOptionText(arguments, options);
+        m_recursive = InstructionArguments::ContainsWord(options, "recursive");
+    }
+}
+
+CCopyDirectoryInstruction::~CCopyDirectoryInstruction() = default;
+
+bool CCopyDirectoryInstruction::Execute() {
+    VString source(m_source);
+    VString destination(m_destination);
+    ExpandPath(source);
+    ExpandPath(destination);
+
+    if (!VFileManager::Instance()->DirectoryExistsAtPath(source.GetText())) {
+        LogLine(false, "CopyDirectory. Source dir %s doesnt exist", source.GetText());
+        return false;
+    }
+    SetProgress(0.0f);
+    FolderChain chain;
+    const uint32_t count = CountFiles(source, chain);
+    if (count == 0) {
+        LogLine(false, "CopyDirectory, 0 copy paths");
+        return false;
+    }
+    m_fileStep = 1.0f / static_cast<float>(count);
+
+    // A recursive copy into its own tree would find its own output again and never end.
+    const std::string sourceFolder = CanonicalFolder(source.GetText());
+    const std::string destinationFolder = CanonicalFolder(destination.GetText());
+    if (source.IsEqual(destination) || sourceFolder == destinationFolder ||
+        (m_recursive && IsBelow(destinationFolder, sourceFolder))) {
+        LogLine(false, "CopyDirectory, Src=%s Dst=%s", source.GetText(), destination.GetText());
+        return false;
+    }
+    chain.clear();
+    return CopyTree(source, destination, chain);
+}
+
+uint32_t CCopyDirectoryInstruction::CountFiles(const VString& folder, FolderChain& chain) const {
+    const std::string canonical = CanonicalFolder(folder.GetText());
+    if (IsOnChain(chain, canonical)) return 0;
+    auto entries = VFileManager::Instance()->DirectoryContentsAtPath(folder.GetText(), nullptr, true, true);
+    if (!entries) return 0;
+    chain.push_back(canonical);
+    uint32_t count = 0;
+    for (VFileInfo* entry : *entries) {
+        if (!entry->IsDirectory())
+            ++count;
+        else if (m_recursive)
+            count += CountFiles(entry->GetNameString(), chain);
+    }
+    chain.pop_back();
+    return count;
+}
+
+bool CCopyDirectoryInstruction::CopyTree(const VString& source, const VString& destination,
+                                         FolderChain& chain) {
+    VFileManager* files = VFileManager::Instance();
+    if (source.IsEqual(destination) || !files->DirectoryExistsAtPath(source.GetText())) return false;
+    const std::string canonical = CanonicalFolder(source.GetText());
+    if (IsOnChain(chain, canonical)) return true;
+
+    if (!files->DirectoryExistsAtPath(destination.GetText())) {
+        if (!files->CreateFoldersAtPath(destination.GetText(), InstructionArguments::kDefaultMode))
+            return false;
+        LogUninstallEntry(destination, UninstallFolder);
+    }
+    auto entries = files->DirectoryContentsAtPath(source.GetText(), nullptr, true, false);
+    if (!entries) return false;
+
+    chain.push_back(canonical);
+    bool copied = true;
+    for (VFileInfo* entry : *entries) {
+        VString childSource(source);
+        VString childDestination(destination);
+        childSource.AppendPathComponent(entry->GetName());
+        childDestination.AppendPathComponent(entry->GetName());
+        if (entry->IsDirectory()) {
+            if (!files->DirectoryExistsAtPath(childDestination.GetText())) {
+                if (!files->CreateFoldersAtPath(childDestination.GetText(),
+                                                InstructionArguments::kDefaultMode)) {
+                    copied = false;
+                    break;
+                }
+                LogUninstallEntry(childDestination, UninstallFolder);
+            }
+            // A file that fails deeper down fails the whole copy, as one at the top does.
+            if (m_recursive && !CopyTree(childSource, childDestination, chain)) {
+                copied = false;
+                break;
+            }
+        } else {
+            const bool fileCopied = files->CopyFileAtPath(childSource.GetText(), childDestination.GetText());
+            LogLine(fileCopied, "CopyDirectory, Src=%s Dst=%s", childSource.GetText(),
+                    childDestination.GetText());
+            if (!fileCopied) {
+                copied = false;
+                break;
+            }
+            LogUninstallEntry(childDestination, UninstallFile);
+            AddProgress(m_fileStep);
+        }
+    }
+    chain.pop_back();
+    return copied;
+}

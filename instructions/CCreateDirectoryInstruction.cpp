@@ -1,0 +1,26 @@
+#include "instructions/CCreateDirectoryInstruction.h"
+
+#include "foundation/VClass.h"
+#include "foundation/VFileManager.h"
+#include "instructions/InstructionArguments.h"
+
+using VFoundation::VFileManager;
+using VFoundation::VString;
+
+V_IMPLEMENT_ABSTRACT_CLASS(CCreateDirectoryInstruction, IInstallerInstruction)
+
+CCreateDirectoryInstruction::CCreateDirectoryInstruction(const VString& arguments)
+    : IInstallerInstruction(GetClassRecord()), m_path(arguments) {
+    m_path.Trim();
+}
+
+CCreateDirectoryInstruction::~CCreateDirectoryInstruction() = default;
+
+bool CCreateDirectoryInstruction::Execute() {
+    VString path(m_path);
+    ExpandPath(path);
+    const bool created =
+        VFileManager::Instance()->CreateFoldersAtPath(path.GetText(), InstructionArguments::kDefaultMode);
+    LogLine(created, "CreateDirectory. DST=%s", path.GetText());
+    return created;
+}

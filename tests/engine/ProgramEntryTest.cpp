@@ -1,0 +1,231 @@
+#include "tests/engine/InstructionTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <regex>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    std::string errors;
+};
+
+// Runs the real program on a medium folder with every built-in folder kept inside the test's folder.
+Outcome RunInstaller(const KisTest::TempFolder& sandbox, const std::string& medium,
+                     const std::string& options = "", const std::string& environment = "") {
+    const std::string errors = sandbox / "stderr.txt";
+    std::string command = "cd '" + sandbox.Text() + "' && env " + environment;
+    for (const char* name : {"DESKTOP_FOLDER", "DOCUMENTS_FOLDER", "PROGRAMFILES_FOLDER", "RTAS_FOLDER",
+                             "VST_FOLDER", "STARTMENU_FOLDER", "TEMP_FOLDER"})
+        command += std::string(" KIS_") + name + "='" + (sandbox / name) + "'";
+    command += " KIS_REGISTRY='" + (sandbox / "registry.db") +
+               "' '" KIS_BINARY_DIR "/engine/kis-installer' --medium '" + medium + "' --silent " + options +
+               " > /dev/null 2> '" + errors + "'";
+    const int status = std::system(command.c_str());
+    Outcome outcome;
+    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    outcome.errors = KisTest::ReadFile(errors);
+    return outcome;
+}
+
+std::string Contains(const std::string& haystack, const std::string& needle) {
+    return haystack.find(needle) != std::string::npos ? "" : "missing: " + needle + "\nin:\n" + haystack;
+}
+
+const char* const kScript = R"({KestrawinInstallSystem}
+# Product installer used by the black-box tests
+{Variables}
+INSTALL_DIR, $PROGRAMFILES_FOLDER$/Product
+GREETING
+{GlobalSetup}
+APPLICATION_NAME, Product
+APPLICATION_VERSION, 2.1
+APPLICATION_LOGPATH, $INSTALL_DIR$/Logs
+APPLICATION_REGISTRY, Software\Maker\Product, ignored
+{Pages}
+!WIN32
+DocumentView, Readme.txt
+!end
+!MACOSX
+ImageView, mac.tga
+!end
+InstallSectionView, Components
+InstallProcessView, Progress
+CompletionView, Done
+{PreRun}
+If FileExists, $CWD_FOLDER$/Installer/InstallScript.kis, 1, 2
+NotifyUser, Welcome to $APPLICATION_NAME$ $APPLICATION_VERSION$
+NoOp
+{Exclusive}
+Small
+Large
+{MainInstall}
+{Section}, 100, Program, The program files, Required, WIN32
+CreateDirectory, $INSTALL_DIR$/bin
+FolderExists, $INSTALL_DIR$/bin, 1, 2
+SetMessage, Installing $INSTALL_DIR$
+If PromptUser, Keep settings in $INSTALL_DIR$/settings?, 2, 1
+CreateDirectory, $INSTALL_DIR$/settings-declined
+SkipInstructions, 2
+CreateDirectory, $INSTALL_DIR$/skipped
+NotifyUser, Done with $GREETING$ 100%
+{Section}, 50, Mac only, Never on this platform, Required, MACOSX
+CreateDirectory, $INSTALL_DIR$/mac
+{Section}, 10, Extras, Optional things, Optional
+ExitSection
+CreateDirectory, $INSTALL_DIR$/after-exit
+{Section}, 1, Last, The last section, Required
+DeleteFile, $INSTALL_DIR$/missing.txt
+CreateDirectory, $INSTALL_DIR$/last
+)";
+
+} // namespace
+
+TEST(ProgramEntry, InstallsUnattendedWithTheExactLogAndUninstallScript) {
+    KisTest::TempFolder sandbox;
+    const std::string medium = sandbox / "medium";
+    KisTest::WriteFile(medium + "/Installer/InstallScript.kis", kScript);
+    const Outcome outcome = RunInstaller(sandbox, medium, "--set GREETING=tester --confirm no");
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
+
+    const std::string product = (sandbox / "PROGRAMFILES_FOLDER") + "/Product";
+    EXPECT_TRUE(KisTest::fs::is_directory(product + "/bin"));
+    EXPECT_TRUE(KisTest::fs::is_directory(product + "/settings-declined"));
+    EXPECT_FALSE(KisTest::fs::exists(product + "/skipped"));
+    EXPECT_FALSE(KisTest::fs::exists(product + "/mac"));
+    EXPECT_FALSE(KisTest::fs::exists(product + "/after-exit"));
+    EXPECT_TRUE(KisTest::fs::is_directory(product + "/last"));
+
+    // Dialogs reach the silent responder in order: the pre-run notice, the question, the last notice.
+    EXPECT_EQ(Contains(outcome.errors, "Alert: Welcome to Product 2.1\n"), "");
+    EXPECT_EQ(Contains(outcome.errors, "Confirm: Keep settings in " + product + "/settings? -> no\n"), "");
+    EXPECT_EQ(Contains(outcome.errors, "Alert: Done with tester 100%\n"), "");
+
+    std::string log = KisTest::ReadFile(product + "/Logs/Product_installLog.log");
+    log = std::regex_replace(log, std::regex("^[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9]{2} [0-9:]{8} [0-9]{4}"),
+                             "DATE");
+    const std::string variables = log.substr(0, log.find("PAGES DECLARED"));
+    EXPECT_EQ(Contains(variables, "INSTALL_DIR              \t\t$PROGRAMFILES_FOLDER$/Product\n"), "");
+    EXPECT_EQ(Contains(variables, "GREETING                 \t\ttester\n"), "");
+    EXPECT_EQ(Contains(variables, "APPLICATION_REGISTRY     \t\tSoftware\\Maker\\Product\n"), "");
+    const std::string rest = log.substr(log.find("PAGES DECLARED"));
+    const auto pad = [](std::string text, size_t width) {
+        text.resize(std::max(width, text.size()), ' ');
+        return text;
+    };
+    const auto row = [&](const char* marker, const std::string& text) {
+        return std::string("|") + marker + "|" + pad(text, 240) + "|\n";
+    };
+    const std::string border = "+---------+" + std::string(240, '-') + "+\n";
+    const std::string expected =
+        "PAGES DECLARED ----------------------------------------------\n\n"
+        "DocumentView             \t\tReadme.txt\n"
+        "InstallSectionView       \t\tComponents\n"
+        "InstallProcessView       \t\tProgress\n"
+        "CompletionView           \t\tDone\n"
+        "\n--------------------------------------------------------------\n"
+        "\n\n\nSECTIONS DECLARED -------------------------------------------\n\n" +
+        pad("Program", 25) + "\t\t" + pad("The program files", 75) + "\t\t" + pad(" ", 25) + "\n" +
+        pad("Extras", 25) + "\t\t" + pad("Optional things", 75) + "\t\t" + pad("Optional", 25) + "\n" +
+        pad("Last", 25) + "\t\t" + pad("The last section", 75) + "\t\t" + pad(" ", 25) + "\n" +
+        "\n--------------------------------------------------------------\n\n\n\n" + border + "|  Error  |" +
+        pad("  Instruction Description", 240) + "|\n" + border +
+        row("         ", "CreateDirectory. DST=" + product + "/bin") +
+        row("         ", "CreateDirectory. DST=" + product + "/settings-declined") +
+        row("         ", "Section exited") +
+        row(" Failure ", "DeleteFile. File " + product + "/missing.txt doesnt exist") +
+        row("Exception", "Failed to execute CDeleteFileInstruction instruction properly, in section Last") +
+        row("         ", "CreateDirectory. DST=" + product + "/last") + border;
+    EXPECT_EQ(rest, expected);
+
+    EXPECT_EQ(KisTest::ReadFile(product + "/Logs/Product_uninstaller.kus"),
+              "{KestrawinInstallSystem}\n{UninstallScript}\nAPPLICATION_NAME,Product\n\n\n"
+              "[Folder]," +
+                  product + "/Logs\n");
+}
+
+TEST(ProgramEntry, AbortInASectionFailsTheRun) {
+    KisTest::TempFolder sandbox;
+    const std::string medium = sandbox / "medium";
+    KisTest::WriteFile(medium + "/Installer/InstallScript.kis",
+                       "{KestrawinInstallSystem}\n{Variables}\n{GlobalSetup}\nAPPLICATION_NAME, P\n"
+                       "APPLICATION_LOGPATH, " +
+                           (sandbox / "logs") +
+                           "\n{Pages}\n{MainInstall}\n"
+                           "{Section}, 1, S, s, Required\nAbortInstallation\nCreateDirectory, " +
+                           (sandbox / "never") + "\n");
+    EXPECT_EQ(RunInstaller(sandbox, medium).exitCode, 1);
+    EXPECT_FALSE(KisTest::fs::exists(sandbox / "never"));
+}
+
+TEST(ProgramEntry, ScriptErrorsEndWithTheirMessageAndStartupFailure) {
+    KisTest::TempFolder sandbox;
+    const std::string medium = sandbox / "medium";
+    KisTest::WriteFile(medium + "/Installer/InstallScript.kis", "{KestrawinInstallSystem}\n{Pages}\n");
+    Outcome outcome = RunInstaller(sandbox, medium);
+    EXPECT_EQ(outcome.exitCode, 255);
+    EXPECT_EQ(Contains(outcome.errors,
+                       "Alert: Caught vexception in main function. Cannot continue operation.\\n"
+                       "Error reason: Exception id: 0 src: Unknown descr: Variables and Global setup "
+                       "must have been defined before the pages section\n"),
+              "");
+
+    KisTest::WriteFile(medium + "/Installer/InstallScript.kis", "not a script\n");
+    outcome = RunInstaller(sandbox, medium);
+    EXPECT_EQ(outcome.exitCode, 255);
+    EXPECT_EQ(Contains(outcome.errors,
+                       "Alert: Failed to parse the installation script.\\nCannot continue with "
+                       "execution.\\nPlease contact Kestrawin technical support"),
+              "");
+    EXPECT_EQ(outcome.errors.find("[Job Server]"), std::string::npos);
+}
+
+TEST(ProgramEntry, WithoutAScriptItAsksAndGivesUp) {
+    KisTest::TempFolder sandbox;
+    const std::string medium = sandbox / "empty-medium";
+    KisTest::fs::create_directories(medium);
+    const Outcome outcome = RunInstaller(sandbox, medium);
+    EXPECT_EQ(outcome.exitCode, 255);
+    EXPECT_EQ(Contains(outcome.errors, "Alert: Unable to automatically locate the InstallScript."), "");
+    EXPECT_EQ(Contains(outcome.errors, "Open: Please choose the install script -> cancelled\n"), "");
+    EXPECT_EQ(
+        Contains(outcome.errors,
+                 "Alert: This applications needs an install script (*.kis) to run. Please try again later\n"),
+        "");
+}
+
+TEST(ProgramEntry, FindsTheStandardScriptFirstThenTheFirstSortedOne) {
+    KisTest::TempFolder sandbox;
+    const std::string medium = sandbox / "medium";
+    const auto script = [&](const std::string& marker) {
+        return "{KestrawinInstallSystem}\n{Variables}\n{GlobalSetup}\nAPPLICATION_NAME, "
+               "P\nAPPLICATION_LOGPATH, " +
+               (sandbox / "logs") +
+               "\n{Pages}\n{MainInstall}\n{Section}, 1, S, s, Required\nCreateDirectory, " +
+               (sandbox / marker) + "\n";
+    };
+    KisTest::WriteFile(medium + "/Installer/b.kis", script("from-b"));
+    KisTest::WriteFile(medium + "/Installer/A.kis", script("from-a"));
+    KisTest::WriteFile(medium + "/Installer/InstallScript.kis", script("from-standard"));
+    EXPECT_EQ(RunInstaller(sandbox, medium).exitCode, 0);
+    EXPECT_TRUE(KisTest::fs::exists(sandbox / "from-standard"));
+
+    KisTest::fs::remove(medium + "/Installer/InstallScript.kis");
+    EXPECT_EQ(RunInstaller(sandbox, medium).exitCode, 0);
+    EXPECT_TRUE(KisTest::fs::exists(sandbox / "from-a"));
+    EXPECT_FALSE(KisTest::fs::exists(sandbox / "from-b"));
+}
+
+TEST(ProgramEntry, CommandLineErrorsAndHelp) {
+    const std::string program = KIS_BINARY_DIR "/engine/kis-installer";
+    EXPECT_EQ(WEXITSTATUS(std::system((program + " --help > /dev/null").c_str())), 0);
+    EXPECT_EQ(WEXITSTATUS(std::system((program + " --version > /dev/null").c_str())), 0);
+    EXPECT_EQ(WEXITSTATUS(std::system((program + " --no-such-option 2> /dev/null").c_str())), 255);
+    EXPECT_EQ(WEXITSTATUS(std::system((program + " --confirm maybe 2> /dev/null").c_str())), 255);
+    EXPECT_EQ(WEXITSTATUS(std::system((program + " --set =x 2> /dev/null").c_str())), 255);
+}
