@@ -1,0 +1,94 @@
+#include "ctrl/VCtrl.h"
+
+#include "application/VApplication.h"
+#include "ctrl/CairoGraphicsContext.h"
+#include "ctrl/Ctrl.h"
+#include "ctrl/CtrlClassView.h"
+#include "ctrl/CtrlEvent.h"
+#include "ctrl/CtrlStyle.h"
+#include "ctrl/VColour.h"
+#include "foundation/VClass.h"
+#include "foundation/VException.h"
+#include "foundation/VLog.h"
+
+#include <mutex>
+
+namespace VCtrl {
+
+namespace {
+
+std::recursive_mutex g_stateMutex;
+int g_initializationCount = 0;
+bool g_initialized = false;
+
+// The toolkit's classes in the order their records are made. Skins find controls and styles by these
+// records' names, so every class that a skin may name must be listed here (or used before the skin is
+// read).
+constexpr VFoundation::VClass::RecordAccessor kToolkitClasses[] = {
+    &Ctrl::GetClassRecord,
+    &CtrlClassView::GetClassRecord,
+    &CtrlStyle::GetClassRecord,
+    &CtrlEvent::GetClassRecord,
+    &CtrlValueEvent::GetClassRecord,
+    &VColour::GetClassRecord,
+    &CairoGraphicsContext::GetClassRecord,
+};
+
+void InitializeToolkit() {
+    ++g_initializationCount;
+    if (g_initialized) return;
+    int failures = 0;
+    for (VFoundation::VClass::RecordAccessor accessor : kToolkitClasses)
+        if (!accessor()) ++failures;
+    if (failures > 0) VFoundation::LogPrintf("%i classes failed to initialize.\n", failures);
+    g_initialized = true;
+}
+
+void UninitializeToolkit() {
+    if (!g_initialized) return;
+    if (--g_initializationCount >= 1) return;
+    g_initializationCount = 0;
+    CtrlStyle::ReleaseStyleList();
+    CtrlEvent::ReleaseShared();
+    g_initialized = false;
+}
+
+} // namespace
+
+void InitializeLibrary() {
+    std::lock_guard<std::recursive_mutex> lock(g_stateMutex);
+    try {
+        InitializeToolkit();
+    } catch (const VFoundation::VException& exception) {
+        throw VFoundation::VException(exception);
+    } catch (...) {
+        throw VFoundation::VException(0, nullptr, "VCtrl::InitializeLibrary");
+    }
+}
+
+void UninitializeLibrary() {
+    std::lock_guard<std::recursive_mutex> lock(g_stateMutex);
+    try {
+        UninitializeToolkit();
+    } catch (const VFoundation::VException& exception) {
+        throw VFoundation::VException(exception);
+    } catch (...) {
+        throw VFoundation::VException(0, nullptr, "VCtrl::UninitializeLibrary");
+    }
+}
+
+bool IsLibraryInitialized() {
+    std::lock_guard<std::recursive_mutex> lock(g_stateMutex);
+    return g_initialized;
+}
+
+int GetInitializationCount() {
+    std::lock_guard<std::recursive_mutex> lock(g_stateMutex);
+    return g_initializationCount;
+}
+
+bool IsOnUIThread() {
+    return !VApplication::IsLibraryInitialized() || VApplication::IsUIThread();
+}
+
+} // namespace VCtrl
