@@ -3,10 +3,26 @@
 #include "application/VApplication.h"
 #include "ctrl/CairoGraphicsContext.h"
 #include "ctrl/Ctrl.h"
+#include "ctrl/CtrlButton.h"
+#include "ctrl/CtrlButtonStyle.h"
 #include "ctrl/CtrlClassView.h"
+#include "ctrl/CtrlComboBox.h"
 #include "ctrl/CtrlEvent.h"
+#include "ctrl/CtrlImageView.h"
+#include "ctrl/CtrlImageViewStyle.h"
+#include "ctrl/CtrlLabel.h"
+#include "ctrl/CtrlLabelStyle.h"
+#include "ctrl/CtrlListBox.h"
+#include "ctrl/CtrlListBoxStyle.h"
+#include "ctrl/CtrlSlider.h"
+#include "ctrl/CtrlSliderStyle.h"
 #include "ctrl/CtrlStyle.h"
+#include "ctrl/CtrlTableColumn.h"
+#include "ctrl/CtrlTableHeaderView.h"
+#include "ctrl/CtrlTableView.h"
+#include "ctrl/CtrlTableViewStyle.h"
 #include "ctrl/VColour.h"
+#include "ctrl/VProgressBar.h"
 #include "foundation/VClass.h"
 #include "foundation/VException.h"
 #include "foundation/VLog.h"
@@ -32,6 +48,22 @@ constexpr VFoundation::VClass::RecordAccessor kToolkitClasses[] = {
     &CtrlValueEvent::GetClassRecord,
     &VColour::GetClassRecord,
     &CairoGraphicsContext::GetClassRecord,
+    &CtrlButtonStyle::GetClassRecord,
+    &CtrlButton::GetClassRecord,
+    &CtrlLabelStyle::GetClassRecord,
+    &CtrlLabel::GetClassRecord,
+    &CtrlImageViewStyle::GetClassRecord,
+    &CtrlImageView::GetClassRecord,
+    &CtrlSliderStyle::GetClassRecord,
+    &CtrlSlider::GetClassRecord,
+    &CtrlListBoxStyle::GetClassRecord,
+    &CtrlListBox::GetClassRecord,
+    &CtrlComboBox::GetClassRecord,
+    &CtrlTableViewStyle::GetClassRecord,
+    &CtrlTableColumn::GetClassRecord,
+    &CtrlTableHeaderView::GetClassRecord,
+    &CtrlTableView::GetClassRecord,
+    &VProgressBar::GetClassRecord,
 };
 
 void InitializeToolkit() {
