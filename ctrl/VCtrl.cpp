@@ -14,6 +14,7 @@
 #include "ctrl/CtrlLabelStyle.h"
 #include "ctrl/CtrlListBox.h"
 #include "ctrl/CtrlListBoxStyle.h"
+#include "ctrl/CtrlRoot.h"
 #include "ctrl/CtrlSlider.h"
 #include "ctrl/CtrlSliderStyle.h"
 #include "ctrl/CtrlStyle.h"
@@ -21,8 +22,10 @@
 #include "ctrl/CtrlTableHeaderView.h"
 #include "ctrl/CtrlTableView.h"
 #include "ctrl/CtrlTableViewStyle.h"
+#include "ctrl/ICtrlRoot.h"
 #include "ctrl/VColour.h"
 #include "ctrl/VProgressBar.h"
+#include "ctrl/VWindow.h"
 #include "foundation/VClass.h"
 #include "foundation/VException.h"
 #include "foundation/VLog.h"
@@ -64,6 +67,9 @@ constexpr VFoundation::VClass::RecordAccessor kToolkitClasses[] = {
     &CtrlTableHeaderView::GetClassRecord,
     &CtrlTableView::GetClassRecord,
     &VProgressBar::GetClassRecord,
+    &ICtrlRoot::TimerInfo::GetClassRecord,
+    &CtrlRoot::GetClassRecord,
+    &VWindow::GetClassRecord,
 };
 
 void InitializeToolkit() {
