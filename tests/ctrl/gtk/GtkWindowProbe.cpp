@@ -6,7 +6,11 @@
 #include "application/VApplication.h"
 #include "ctrl/CWindowAttributes.h"
 #include "ctrl/Ctrl.h"
+#include "ctrl/CtrlButton.h"
+#include "ctrl/CtrlButtonStyle.h"
+#include "ctrl/CtrlEvent.h"
 #include "ctrl/CtrlRoot.h"
+#include "ctrl/ICtrlListener.h"
 #include "ctrl/IGraphicsContext.h"
 #include "ctrl/IWindowBackend.h"
 #include "ctrl/VCtrl.h"
@@ -21,45 +25,61 @@ namespace {
 
 using namespace VCtrl;
 
-class ClickCtrl : public Ctrl {
-public:
-    void Draw(IGraphicsContext& context) override {
-        context.FillRectangle(0, 0, GetWidth(), GetHeight(),
-                              clicked ? VColour(0, 0, 200) : VColour(0, 160, 0));
-    }
-    bool MouseDown(const VPoint&, uint32_t) override { return true; }
-    bool MouseUp(const VPoint& point, uint32_t) override {
-        if (point.x < 0 || point.y < 0 || point.x >= GetWidth() || point.y >= GetHeight()) return true;
-        clicked = true;
-        std::printf("clicked %d %d\n", point.x, point.y);
-        std::fflush(stdout);
-        Redraw();
-        if (CtrlRoot* root = CtrlRoot::FindRoot(this)) root->StartTimer(1, 200, this);
-        return true;
-    }
-    bool KeyDown(int32_t key, uint32_t) override {
-        if (key != VirtualKey::kEscape) return false;
-        std::printf("escape\n");
-        std::fflush(stdout);
-        VApplication::Quit(clicked ? 0 : 4);
-        return true;
-    }
-    bool HandleTimer(int32_t timerId) override {
-        std::printf("timer %d\n", timerId);
-        std::fflush(stdout);
-        return false;
-    }
-
-    bool clicked = false;
-};
-
-class ProbeWindow : public VWindow {
+// A momentary button filling the probe's control area: green until it has been pressed, then blue. The
+// window hears the press (event 9) as the button's listener, reports it and starts a one-shot timer.
+class ProbeWindow : public VWindow, public ICtrlListener {
 public:
     bool WindowCreated() override {
-        auto control = VFoundation::MakeRef<ClickCtrl>();
-        control->Create(1, VRect{200, 150, 200, 100}, GetRoot(), nullptr);
+        m_style = VFoundation::MakeRef<CtrlButtonStyle>(CtrlButtonStyle::kOptMomentary);
+        m_style->SetColourOption("colFillOff", VColour(0, 160, 0));
+        m_style->SetColourOption("colFillOn", VColour(0, 160, 0));
+        m_style->SetColourOption("colBorder", VColour(0, 160, 0));
+        m_button = VFoundation::MakeRef<CtrlButton>();
+        m_button->SetStyle(m_style.Get());
+        m_button->Create(1, VRect{200, 150, 200, 100}, GetRoot(), this);
+        m_timerTarget = VFoundation::MakeRef<TimerTarget>();
+        m_timerTarget->Create(2, VRect{0, 0, 1, 1}, GetRoot(), nullptr);
         return true;
     }
+
+    void HandleCtrlEvent(const CtrlEvent& event) override {
+        if (event.GetCtrl() != m_button.Get() || event.GetType() != 9) return;
+        std::printf("pressed button %d\n", event.GetCtrl()->GetId());
+        std::fflush(stdout);
+        m_style->SetColourOption("colFillOff", VColour(0, 0, 200));
+        m_style->SetColourOption("colFillOn", VColour(0, 0, 200));
+        m_style->SetColourOption("colBorder", VColour(0, 0, 200));
+        m_button->Redraw();
+        m_timerTarget->pressed = true;
+        // The press made the button the focus control; Escape belongs to the target.
+        if (CtrlRoot* root = GetRoot()) {
+            root->SetFocusCtrl(m_timerTarget.Get());
+            root->StartTimer(1, 200, m_timerTarget.Get());
+        }
+    }
+
+private:
+    // Ends the probe on Escape and reports the one-shot timer.
+    class TimerTarget : public Ctrl {
+    public:
+        bool KeyDown(int32_t key, uint32_t) override {
+            if (key != VirtualKey::kEscape) return false;
+            std::printf("escape\n");
+            std::fflush(stdout);
+            VApplication::Quit(pressed ? 0 : 4);
+            return true;
+        }
+        bool HandleTimer(int32_t timerId) override {
+            std::printf("timer %d\n", timerId);
+            std::fflush(stdout);
+            return false;
+        }
+        bool pressed = false;
+    };
+
+    VFoundation::VRef<CtrlButtonStyle> m_style;
+    VFoundation::VRef<CtrlButton> m_button;
+    VFoundation::VRef<TimerTarget> m_timerTarget;
 };
 
 } // namespace

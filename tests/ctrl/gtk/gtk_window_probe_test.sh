@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # gtk_window_probe_test.sh PROBE OUTPUT_FOLDER
-# Drives the GTK window probe on the running X display: finds its window, clicks its control with xdotool,
-# checks that the program saw the click and that the screen (ImageMagick's import) shows the control's
+# Drives the GTK window probe on the running X display: finds its window, clicks its button with xdotool,
+# checks that the program heard the press and that the screen (ImageMagick's import) shows the button's
 # clicked colour, then ends it with Escape. Exit 77 (skipped) without a display or the tools, unless
 # KIS_EXPECT_DISPLAY is set, when that is a failure.
 set -u
@@ -58,7 +58,7 @@ for _ in $(seq 100); do
     grep -q '^timer 1$' "$out/probe.log" && break
     sleep 0.1
 done
-grep -q '^clicked 100 50$' "$out/probe.log" || fail "the probe did not record the click at the control's middle"
+grep -q '^pressed button 1$' "$out/probe.log" || fail "the probe's button did not report the press"
 grep -q '^timer 1$' "$out/probe.log" || fail "the control's timer did not fire"
 [[ $(grep -c '^timer' "$out/probe.log") == 1 ]] || fail "a timer whose handler returns false fired again"
 
