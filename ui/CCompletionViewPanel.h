@@ -1,0 +1,33 @@
+#pragma once
+
+#include "ctrl/CtrlLabel.h"
+#include "foundation/VRef.h"
+#include "foundation/VString.h"
+#include "ui/IInstallerUIPanel.h"
+
+// The page kind "CompletionView", always the last page: says whether the installation succeeded. The main
+// window calls SetResult when the page becomes current; until then the result label shows one blank.
+// The options are ignored.
+class CCompletionViewPanel : public IInstallerUIPanel {
+    V_DECLARE_CLASS(CCompletionViewPanel)
+public:
+    static constexpr const char* kSucceededText = "Installation has completed sucessfully";
+    static constexpr const char* kFailedText =
+        "Installation was either aborted or failed. More details can be found in the log file";
+
+    CCompletionViewPanel(const VFoundation::VString& options, CInstallScript* script,
+                         VFoundation::VClass* record = nullptr);
+    ~CCompletionViewPanel() override;
+
+    bool PrepareToShow() override { return true; }
+    bool PanelShown() override { return true; }
+    bool CanAdvance() override { return true; }
+    VFoundation::VString GetStageName() override { return VFoundation::VString("Complete"); }
+
+    void SetResult(bool succeeded);
+
+    VCtrl::CtrlLabel* GetResultLabel() const { return m_resultLabel.Get(); }
+
+private:
+    VFoundation::VRef<VCtrl::CtrlLabel> m_resultLabel;
+};

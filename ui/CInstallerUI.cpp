@@ -1,0 +1,443 @@
+#include "ui/CInstallerUI.h"
+
+#include "application/VApplication.h"
+#include "ctrl/CtrlEvent.h"
+#include "ctrl/CtrlRoot.h"
+#include "engine/CInstallLog.h"
+#include "engine/CInstallScript.h"
+#include "engine/CInstallerThread.h"
+#include "engine/IZdrcaInstallHost.h"
+#include "foundation/VClass.h"
+#include "foundation/VException.h"
+#include "foundation/VImage.h"
+#include "foundation/VLog.h"
+#include "ui/CCompletionViewPanel.h"
+#include "ui/CInstallProcessPanel.h"
+#include "ui/CInstallerPanelKinds.h"
+#include "ui/CStageDisplayPanel.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+
+using namespace VFoundation;
+using namespace VCtrl;
+
+V_IMPLEMENT_ABSTRACT_CLASS(CInstallerUI, VWindow)
+
+namespace {
+
+std::atomic<CInstallerUI*> g_mainWindow{nullptr};
+
+constexpr int32_t kBackId = 0;
+constexpr int32_t kNextId = 1;
+constexpr int32_t kCancelId = 2;
+constexpr int32_t kStageDisplayId = 4;
+constexpr int32_t kStatusLineId = 5;
+constexpr int kButtonPressed = 9;
+
+const VRect kPanelFrame{130, 0, 470, 360};
+const VRect kBackFrame{356, 368, 75, 23};
+const VRect kNextFrame{436, 368, 75, 23};
+const VRect kCancelFrame{516, 368, 75, 23};
+
+VString Described(const VException& exception) {
+    VString description;
+    exception.GetDescription(description);
+    return description;
+}
+
+VException Rewrapped(const char* prefix, const VException& exception) {
+    VString text(prefix);
+    text.Append(Described(exception));
+    return VException(0, nullptr, text.GetText());
+}
+
+// Runs work on the user-interface thread: at once when already there, else posted, in order.
+void OnUIThread(std::function<void()> work) {
+    if (VApplication::IsUIThread())
+        work();
+    else
+        VApplication::PostToUIThread(std::move(work));
+}
+
+} // namespace
+
+bool CInstallerUI::CTimerControl::HandleTimer(int32_t timerId) {
+    if (timerId != kProgressTimerId || !m_owner) return false;
+    return m_owner->UpdateProgress();
+}
+
+CInstallerUI* CInstallerUI::GetMainWindow() {
+    return g_mainWindow.load();
+}
+
+void CInstallerUI::SetMainWindow(CInstallerUI* window) {
+    g_mainWindow.store(window);
+}
+
+CInstallerUI::CInstallerUI(CInstallScript* script) try
+    : VWindow(GetClassRecord()), m_panels(MakeRef<VObjectArrayTmpl<IInstallerUIPanel>>()), m_script(script),
+      m_jobServer(MakeRef<VJobServer>("Job Server", 1)) {
+    if (!m_jobServer->StartServer())
+        throw VException(0, nullptr, "Failed to start the thread server. Cannot continue");
+    SetDelegate(this);
+    SetMessageHandler(this);
+    SetRebootHandler(this);
+} catch (const VException& exception) {
+    throw Rewrapped("Caught VException is constructor of CInstallerUI. Exception message was:\n\n",
+                    exception);
+} catch (...) {
+    throw VException(0, nullptr, "Caught an unknown exception in the constructor of CInstallerUI");
+}
+
+CInstallerUI::~CInstallerUI() {
+    // A destructor cannot pass an exception on; the rewrapped text is logged instead.
+    try {
+        if (GetMessageHandler() == this) SetMessageHandler(nullptr);
+        if (GetRebootHandler() == this) SetRebootHandler(nullptr);
+        if (GetMainWindow() == this) SetMainWindow(nullptr);
+        m_jobServer->KillAllJobs();
+        m_jobServer->StopServer();
+        for (CtrlButton* button : {m_backButton.Get(), m_nextButton.Get(), m_cancelButton.Get()})
+            if (button) button->SetListener(nullptr);
+        if (m_currentPanel) m_currentPanel->SetListener(nullptr);
+        SetDelegate(nullptr);
+        DestroyWindow();
+    } catch (const VException& exception) {
+        LogPrintf("%s\n",
+                  Rewrapped("Caught VException is destructor of CInstallerUI. Exception message was:\n\n",
+                            exception)
+                      .GetDescriptionText()
+                      .GetText());
+    } catch (...) {
+        LogPrintf("Caught an unknown exception in the destructor of CInstallerUI\n");
+    }
+}
+
+bool CInstallerUI::WindowCreated() {
+    try {
+        CreateControls();
+        BuildPanels();
+        LoadSkin();
+        return true;
+    } catch (const VException& exception) {
+        throw Rewrapped(
+            "Caught VException during control creation in CInstallerUI. Exception message was:\n\n",
+            exception);
+    } catch (...) {
+        throw VException(0, nullptr, "Caught an unknown exception during control creation in CInstallerUI");
+    }
+}
+
+void CInstallerUI::CreateControls() {
+    CtrlRoot* root = GetRoot();
+    m_stageDisplay = MakeRef<CStageDisplayPanel>();
+    m_stageDisplay->Create(kStageDisplayId, VRect{0, 0, 130, 400}, root, nullptr);
+
+    m_statusLine = MakeRef<CtrlLabel>();
+    m_statusLine->Create(kStatusLineId, VRect{141, 368, 370, 23}, root, nullptr);
+    m_statusLine->SetTakesMouseInput(false);
+    m_statusLine->SetText(" ");
+
+    m_buttonStyle = MakeRef<CtrlButtonStyle>(CtrlButtonStyle::kOptMomentary);
+    m_buttonStyle->SetFlags(true, CtrlButtonStyle::kOptDrawText);
+    m_buttonStyle->SetColourOption("colFillOn", VColour(0, 0, 0, 255));
+    m_buttonStyle->SetColourOption("colFillOff", VColour(0, 0, 0, 255));
+    m_backButton = MakeRef<CtrlButton>(m_buttonStyle.Get());
+    m_nextButton = MakeRef<CtrlButton>(m_buttonStyle.Get());
+    m_cancelButton = MakeRef<CtrlButton>(m_buttonStyle.Get());
+    ShowButton(m_backButton.Get(), kBackId, kBackFrame, "< Back");
+    ShowButton(m_nextButton.Get(), kNextId, kNextFrame, "Next >");
+    ShowButton(m_cancelButton.Get(), kCancelId, kCancelFrame, "Cancel");
+
+    m_timerControl = MakeRef<CTimerControl>();
+    m_timerControl->Create(kProgressTimerId, VRect{0, 0, 1, 1}, root, nullptr);
+    m_timerControl->SetVisible(false);
+    m_timerControl->SetOwner(this);
+}
+
+void CInstallerUI::BuildPanels() {
+    const auto& pages = m_script->GetPages();
+    const int pageCount = pages.GetCount();
+    bool processSeen = false;
+    for (int i = 0; i < pageCount; ++i) {
+        const CInstallerPage* page = pages.GetObjectAtIndex(i);
+        VRef<IInstallerUIPanel> panel =
+            CInstallerPanelKinds::CreatePanel(page->GetViewType().GetText(), page->GetArgument(), m_script);
+        if (!panel) continue;
+        m_stageDisplay->AddStage(panel->GetStageName().GetText());
+        const char* name = panel->GetClassName();
+        if (std::strcmp(name, "CCompletionViewPanel") == 0 && i + 1 != pageCount)
+            throw VException(0, nullptr, "You may only have a completion panel as the last panel");
+        if (std::strcmp(name, "CInstallProcessPanel") == 0) {
+            if (processSeen) throw VException(0, nullptr, "Only a single InstallProcessPanel is allowed");
+            processSeen = true;
+            m_processPageIndex = i;
+        }
+        m_panels->AddObject(panel.Get());
+    }
+    MakeCurrent(0);
+    if (m_currentPanel && m_currentPanel->PrepareToShow()) {
+        AttachPanel(m_currentPanel.Get());
+        m_currentPageIndex = 0;
+    }
+    UpdateButtons();
+}
+
+void CInstallerUI::MakeCurrent(int32_t index) {
+    m_currentPanel = VRef<IInstallerUIPanel>::Retained(
+        index >= 0 && index < m_panels->GetCount() ? m_panels->GetObjectAtIndex(index) : nullptr);
+}
+
+void CInstallerUI::AttachPanel(IInstallerUIPanel* panel) {
+    panel->Create(kPanelId, kPanelFrame, GetRoot(), this);
+    panel->PanelShown();
+}
+
+void CInstallerUI::DetachPanel(IInstallerUIPanel* panel) {
+    if (panel && panel->GetParent() == GetRoot()) GetRoot()->RemoveChild(panel);
+}
+
+void CInstallerUI::ShowButton(CtrlButton* button, int32_t id, const VRect& frame, const char* text) {
+    button->Create(id, frame, GetRoot(), this);
+    if (text) button->SetText(text);
+}
+
+void CInstallerUI::HideButton(CtrlButton* button) {
+    if (button->GetParent() == GetRoot()) GetRoot()->RemoveChild(button);
+}
+
+bool CInstallerUI::IsButtonShown(const CtrlButton* button) const {
+    return button && GetRoot() && button->GetParent() == GetRoot();
+}
+
+void CInstallerUI::UpdateButtons() {
+    const int32_t i = m_currentPageIndex;
+    const int32_t n = m_panels->GetCount();
+    // Without an install process page the wizard only shows its pages: the last one ends it.
+    const int32_t p = m_processPageIndex >= 0 ? m_processPageIndex : n;
+    if (i == 0 && !(m_processPageIndex < 0 && n == 1)) {
+        HideButton(m_backButton.Get());
+        ShowButton(m_nextButton.Get(), kNextId, kNextFrame, "Next >");
+    } else if (m_processPageIndex < 0 && i == n - 1) {
+        ShowButton(m_backButton.Get(), kBackId, kBackFrame, "< Back");
+        HideButton(m_nextButton.Get());
+        m_cancelButton->SetText("Done");
+    } else if (i < p - 1) {
+        ShowButton(m_backButton.Get(), kBackId, kBackFrame, "< Back");
+        ShowButton(m_nextButton.Get(), kNextId, kNextFrame, "Next >");
+        m_cancelButton->SetText("Cancel");
+    } else if (i == p - 1) {
+        ShowButton(m_backButton.Get(), kBackId, kBackFrame, "< Back");
+        ShowButton(m_nextButton.Get(), kNextId, kNextFrame, "Install");
+        m_cancelButton->SetText("Cancel");
+    } else if (i == p) {
+        HideButton(m_backButton.Get());
+        HideButton(m_nextButton.Get());
+        m_cancelButton->SetText("Abort");
+    } else if (i == n - 1) {
+        HideButton(m_backButton.Get());
+        HideButton(m_nextButton.Get());
+        m_cancelButton->SetText("Done");
+    } else if (i - 1 == p) {
+        HideButton(m_backButton.Get());
+        ShowButton(m_nextButton.Get(), kNextId, kNextFrame, nullptr);
+        m_cancelButton->SetText("Done");
+    } else {
+        ShowButton(m_backButton.Get(), kBackId, kBackFrame, "< Back");
+        ShowButton(m_nextButton.Get(), kNextId, kNextFrame, "Install");
+        m_cancelButton->SetText("Done");
+    }
+    m_backButton->Redraw();
+    m_nextButton->Redraw();
+    m_cancelButton->Redraw();
+}
+
+void CInstallerUI::SetStatusText(const char* text) {
+    if (!m_statusLine) return;
+    m_statusLine->SetText(text);
+    m_statusLine->Redraw();
+}
+
+void CInstallerUI::GoBack() {
+    if (!m_currentPanel) {
+        SetStatusText(" ");
+        return;
+    }
+    if (m_currentPageIndex == 0) {
+        UpdateButtons();
+        return;
+    }
+    m_stageDisplay->PreviousStage();
+    DetachPanel(m_currentPanel.Get());
+    --m_currentPageIndex;
+    MakeCurrent(m_currentPageIndex);
+    if (m_currentPanel && m_currentPanel->PrepareToShow()) AttachPanel(m_currentPanel.Get());
+    UpdateButtons();
+    SetStatusText(" ");
+}
+
+void CInstallerUI::GoNext() {
+    if (!m_currentPanel || !m_currentPanel->CanAdvance()) return;
+    LogPrintf("Completed post load\n");
+    m_stageDisplay->NextStage();
+    LogPrintf("Moved the stage display\n");
+    DetachPanel(m_currentPanel.Get());
+    ++m_currentPageIndex;
+    MakeCurrent(m_currentPageIndex);
+    if (m_currentPanel && m_currentPanel->PrepareToShow()) {
+        AttachPanel(m_currentPanel.Get());
+        if (std::strcmp(m_currentPanel->GetClassName(), "CInstallProcessPanel") == 0)
+            StartInstallation();
+        else if (std::strcmp(m_currentPanel->GetClassName(), "CCompletionViewPanel") == 0)
+            static_cast<CCompletionViewPanel*>(m_currentPanel.Get())->SetResult(m_installSucceeded);
+    }
+    UpdateButtons();
+    SetStatusText(" ");
+}
+
+void CInstallerUI::CancelOrQuit() {
+    if (m_installing) {
+        if (VApplication::ConfirmBox(
+                "Installation is in progress, are you sure you want to abort this process?"))
+            m_jobServer->KillAllJobs();
+    } else if (m_cancelButton->GetText().IsEqual("Done") ||
+               VApplication::ConfirmBox("Are you sure you wish to quit the installation process?")) {
+        Quit();
+    }
+    SetStatusText(" ");
+}
+
+void CInstallerUI::Quit() {
+    StopProgressTimer();
+    Hide();
+    VApplication::Quit(0);
+}
+
+void CInstallerUI::StopProgressTimer() {
+    if (CtrlRoot* root = GetRoot(); root && m_timerControl)
+        root->StopTimer(kProgressTimerId, m_timerControl.Get());
+}
+
+void CInstallerUI::StartInstallation() {
+    HideButton(m_backButton.Get());
+    HideButton(m_nextButton.Get());
+    GetRoot()->StartTimer(kProgressTimerId, kProgressPeriodMs, m_timerControl.Get());
+    VRef<CInstallLog> log = CInstallLog::CreateForScript(*m_script, m_currentPanel.Get());
+    VRef<CInstallerThread> thread = MakeRef<CInstallerThread>(this, m_script, log.Get(), FindKitPieceHost());
+    if (!m_jobServer->AddJob(thread.Get()))
+        throw VException(0, nullptr,
+                         "Failed to start the installation thread. Please try rerunning the installer");
+    m_installing = true;
+}
+
+IZdrcaInstallHost* CInstallerUI::FindKitPieceHost() const {
+    for (IInstallerUIPanel* panel : *m_panels)
+        if (std::strcmp(panel->GetClassName(), "CZDRKitPieceViewPanel") == 0)
+            return dynamic_cast<IZdrcaInstallHost*>(panel);
+    return nullptr;
+}
+
+bool CInstallerUI::UpdateProgress() {
+    if (!m_installing) return false;
+    if (!m_currentPanel || !m_currentPanel->IsKindOf(CInstallProcessPanel::GetClassRecord())) return false;
+    const float overall = m_jobServer->GetActiveJobProgress();
+    float instruction = 0.0f;
+    VRef<VJob> job = m_jobServer->GetActiveJob();
+    if (job && job->IsKindOf(CInstallerThread::GetClassRecord()))
+        instruction = static_cast<CInstallerThread*>(job.Get())->GetCurrentInstructionProgress();
+    auto* panel = static_cast<CInstallProcessPanel*>(m_currentPanel.Get());
+    panel->SetOverallProgress(overall * 100.0f);
+    panel->SetInstructionProgress(instruction * 100.0f);
+    return true;
+}
+
+void CInstallerUI::LoadSkin() {
+    const CInstallerVariable* cwd = m_script->FindVariable("CWD_FOLDER");
+    if (!cwd) return;
+    const VString& base = cwd->GetValue();
+    m_stageDisplay->LoadMarks(base.GetText());
+    VString resources(base);
+    resources.AppendPathComponent("Installer");
+    resources.AppendPathComponent("Resources");
+    VImage::SetResourceFolder(resources.GetText());
+    const auto load = [&resources](const char* name) {
+        VString path(resources);
+        path.AppendPathComponent(name);
+        return VRef<VImage>::Adopt(VImage::LoadFromFile(path.GetText()));
+    };
+    VRef<VImage> up = load("UpButton.tga");
+    VRef<VImage> down = load("DownButton.tga");
+    VRef<VImage> over = load("OverButton.tga");
+    if (auto* style = dynamic_cast<CtrlButtonStyle*>(m_backButton->GetStyle())) {
+        style->SetImages(up.Get(), down.Get(), over.Get());
+        style->SetFlags(true, 1);
+    }
+    if (VRef<VImage> background = load("InstallerBackground.tga"); background && GetRoot())
+        GetRoot()->SetBackgroundImage(background.Get());
+}
+
+bool CInstallerUI::WindowShouldClose(VWindow*) {
+    if (!VApplication::ConfirmBox("Are you sure you wish to quit the installation process?")) return false;
+    StopProgressTimer();
+    Hide();
+    VApplication::Quit(0);
+    return true;
+}
+
+void CInstallerUI::HandleCtrlEvent(const CtrlEvent& event) {
+    if (!event.GetCtrl()) return;
+    if (event.GetType() != kButtonPressed) {
+        std::fprintf(stderr, "Event with id %d not handled in event handler properly\n", event.GetType());
+        return;
+    }
+    switch (event.GetCtrl()->GetId()) {
+    case kBackId:
+        GoBack();
+        break;
+    case kNextId:
+        GoNext();
+        break;
+    case kCancelId:
+        CancelOrQuit();
+        break;
+    default:
+        break;
+    }
+}
+
+void CInstallerUI::JobAdded(VJobServer*, VJob*) {}
+
+void CInstallerUI::JobStarted(VJobServer*, VJob*) {}
+
+void CInstallerUI::JobSucceeded(VJobServer*, VJob*) {
+    VRef<CInstallerUI> self = VRef<CInstallerUI>::Retained(this);
+    OnUIThread([self] { self->JobEnded(true); });
+}
+
+void CInstallerUI::JobFailed(VJobServer*, VJob*) {
+    VRef<CInstallerUI> self = VRef<CInstallerUI>::Retained(this);
+    OnUIThread([self] { self->JobEnded(false); });
+}
+
+void CInstallerUI::JobEnded(bool succeeded) {
+    StopProgressTimer();
+    m_installing = false;
+    m_installSucceeded = succeeded;
+    GoNext();
+}
+
+void CInstallerUI::SplashScreenClosed() {
+    Show();
+}
+
+void CInstallerUI::SetMessage(const VString& text) {
+    VRef<CInstallerUI> self = VRef<CInstallerUI>::Retained(this);
+    std::string copy(text.GetText());
+    OnUIThread([self, copy] { self->SetStatusText(copy.c_str()); });
+}
+
+void CInstallerUI::RebootRequired() {
+    m_rebootNeeded.store(true);
+}

@@ -1,0 +1,132 @@
+#pragma once
+
+#include "ctrl/Ctrl.h"
+#include "ctrl/CtrlButton.h"
+#include "ctrl/CtrlButtonStyle.h"
+#include "ctrl/CtrlLabel.h"
+#include "ctrl/ICtrlListener.h"
+#include "ctrl/VWindow.h"
+#include "ctrl/VWindowDelegate.h"
+#include "engine/CSetMessageHandler.h"
+#include "foundation/IVJobDelegate.h"
+#include "foundation/VJobServer.h"
+#include "foundation/VObjectArrayTmpl.h"
+#include "foundation/VRef.h"
+#include "ui/CInstallerSplashScreenDelegate.h"
+#include "ui/IInstallerUIPanel.h"
+
+#include <atomic>
+#include <cstdint>
+
+class CInstallScript;
+class CStageDisplayPanel;
+class IZdrcaInstallHost;
+
+// The installer's main window: a 600 x 400 wizard showing one panel per script page, the stage display
+// on the left, and Back, Next and Cancel with a status line along the bottom. Entering the install process
+// page creates the install log and queues the installer thread on the window's job server; a progress
+// timer follows it, and its end moves the wizard on to the next page.
+//
+// Threads: the window and everything it owns belong to the user-interface thread. The job notices arrive
+// on the job server's worker, SetMessage on the installer thread (or the user-interface thread for the
+// pre-run list), and they are handed to the user-interface thread in the order they came. RebootRequired
+// only sets a flag.
+class CInstallerUI : public VCtrl::VWindow,
+                     public VCtrl::VWindowDelegate,
+                     public VCtrl::ICtrlListener,
+                     public VFoundation::IVJobDelegate,
+                     public CInstallerSplashScreenDelegate,
+                     public CSetMessageHandler {
+    V_DECLARE_CLASS(CInstallerUI)
+public:
+    static constexpr int32_t kProgressTimerId = 50683;
+    static constexpr uint32_t kProgressPeriodMs = 5000;
+    static constexpr int32_t kPanelId = 1000;
+
+    // Throws VException (rewrapped) when the job server cannot start.
+    explicit CInstallerUI(CInstallScript* script);
+    ~CInstallerUI() override;
+
+    bool WindowCreated() override;
+
+    bool WindowShouldClose(VCtrl::VWindow* window) override;
+    void HandleCtrlEvent(const VCtrl::CtrlEvent& event) override;
+    void JobAdded(VFoundation::VJobServer* server, VFoundation::VJob* job) override;
+    void JobStarted(VFoundation::VJobServer* server, VFoundation::VJob* job) override;
+    void JobSucceeded(VFoundation::VJobServer* server, VFoundation::VJob* job) override;
+    void JobFailed(VFoundation::VJobServer* server, VFoundation::VJob* job) override;
+    void SplashScreenClosed() override;
+    void SetMessage(const VFoundation::VString& text) override;
+    void RebootRequired() override;
+
+    void GoBack();
+    void GoNext();
+    void CancelOrQuit();
+    // The progress timer's handler; false stops the timer.
+    bool UpdateProgress();
+
+    bool IsRebootNeeded() const { return m_rebootNeeded.load(); }
+    bool IsInstalling() const { return m_installing; }
+    bool HasInstallSucceeded() const { return m_installSucceeded; }
+    int32_t GetCurrentPageIndex() const { return m_currentPageIndex; }
+    int32_t GetProcessPageIndex() const { return m_processPageIndex; }
+    IInstallerUIPanel* GetCurrentPanel() const { return m_currentPanel.Get(); }
+    int GetPanelCount() const { return m_panels->GetCount(); }
+    IInstallerUIPanel* GetPanelAtIndex(int index) const { return m_panels->GetObjectAtIndex(index); }
+    VCtrl::CtrlButton* GetBackButton() const { return m_backButton.Get(); }
+    VCtrl::CtrlButton* GetNextButton() const { return m_nextButton.Get(); }
+    VCtrl::CtrlButton* GetCancelButton() const { return m_cancelButton.Get(); }
+    VCtrl::CtrlLabel* GetStatusLine() const { return m_statusLine.Get(); }
+    CStageDisplayPanel* GetStageDisplay() const { return m_stageDisplay.Get(); }
+    VFoundation::VJobServer* GetJobServer() const { return m_jobServer.Get(); }
+    // Whether the button is on the window now.
+    bool IsButtonShown(const VCtrl::CtrlButton* button) const;
+
+    // The main window pointer that the entry records and instructions reach.
+    static CInstallerUI* GetMainWindow();
+    static void SetMainWindow(CInstallerUI* window);
+
+private:
+    // The control that receives the progress timer; it knows its window.
+    class CTimerControl : public VCtrl::Ctrl {
+    public:
+        void SetOwner(CInstallerUI* owner) { m_owner = owner; }
+        bool HandleTimer(int32_t timerId) override;
+
+    private:
+        CInstallerUI* m_owner = nullptr;
+    };
+
+    void CreateControls();
+    void BuildPanels();
+    void UpdateButtons();
+    void StartInstallation();
+    void LoadSkin();
+    IZdrcaInstallHost* FindKitPieceHost() const;
+    void AttachPanel(IInstallerUIPanel* panel);
+    void DetachPanel(IInstallerUIPanel* panel);
+    void MakeCurrent(int32_t index);
+    void ShowButton(VCtrl::CtrlButton* button, int32_t id, const VCtrl::VRect& frame, const char* text);
+    void HideButton(VCtrl::CtrlButton* button);
+    void SetStatusText(const char* text);
+    void StopProgressTimer();
+    void Quit();
+    void JobEnded(bool succeeded);
+
+    int32_t m_currentPageIndex = 0;
+    int32_t m_processPageIndex = -1;
+    VFoundation::VRef<VFoundation::VObjectArrayTmpl<IInstallerUIPanel>> m_panels;
+    VFoundation::VRef<VCtrl::CtrlButton> m_backButton;
+    VFoundation::VRef<VCtrl::CtrlButton> m_nextButton;
+    VFoundation::VRef<VCtrl::CtrlButton> m_cancelButton;
+    VFoundation::VRef<CStageDisplayPanel> m_stageDisplay;
+    VFoundation::VRef<IInstallerUIPanel> m_currentPanel;
+    CInstallScript* m_script;
+    bool m_installing = false;
+    bool m_installSucceeded = false;
+    VFoundation::VRef<VFoundation::VJobServer> m_jobServer;
+    VFoundation::VRef<CTimerControl> m_timerControl;
+    VFoundation::VRef<VCtrl::CtrlLabel> m_statusLine;
+    std::atomic<bool> m_rebootNeeded{false};
+    VFoundation::VRef<VCtrl::CtrlButtonStyle> m_buttonStyle;
+};
