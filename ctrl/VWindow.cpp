@@ -68,7 +68,9 @@ void VWindow::DestroyWindow() {
 
 void VWindow::Destroy(bool notify) {
     if (!m_platform && !m_root) return;
-    VRef<VWindow> hold = notify ? VRef<VWindow>::Retained(this) : VRef<VWindow>();
+    // Kept alive for the delegate's notice, unless the window is already going (a subclass's destructor
+    // asking for it): a reference taken then would destroy it a second time.
+    VRef<VWindow> hold = notify && GetRetainCount() > 0 ? VRef<VWindow>::Retained(this) : VRef<VWindow>();
     // The platform window goes first, so no message reaches a root that is half gone.
     std::unique_ptr<IPlatformWindow> platform = std::move(m_platform);
     platform.reset();

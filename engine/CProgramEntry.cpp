@@ -167,8 +167,7 @@ int CProgramEntry::Run(int argc, const char* const* argv) {
         std::printf("%s\n", kVersion);
         return 0;
     }
-    if (!options.silent) {
-        // The wizard window is not part of this program yet: only the unattended installation is.
+    if (!options.silent && !m_frontEnd) {
         std::fprintf(stderr, "kis-installer: this build installs only unattended; run it with --silent\n");
         return kStartupFailure;
     }
@@ -178,10 +177,21 @@ int CProgramEntry::Run(int argc, const char* const* argv) {
 int CProgramEntry::RunScript(const CProgramOptions& options) {
     VFoundation::InitializeLibrary();
     VApplication::InitializeLibrary();
+    const char* backendChoice = std::getenv("KIS_BACKEND");
+    const bool headless = options.silent || (backendChoice && std::strcmp(backendChoice, "headless") == 0);
     VApplication::SilentResponder::Options answers;
     answers.confirmAnswer = options.confirmAnswer;
-    auto responder = std::make_shared<VApplication::SilentResponder>(answers);
-    VApplication::SetBackend(std::make_shared<VApplication::HeadlessBackend>(responder));
+    answers.folderPath.Assign(options.location.c_str());
+    if (headless)
+        VApplication::SetBackend(std::make_shared<VApplication::HeadlessBackend>(
+            std::make_shared<VApplication::SilentResponder>(answers)));
+    if (m_frontEnd && !m_frontEnd->Start(options, headless)) {
+        std::fprintf(stderr,
+                     "kis-installer: no display is available; run it with --silent to install unattended\n");
+        StopLibraries();
+        m_frontEnd->Stop();
+        return kStartupFailure;
+    }
     VApplication::SetModule();
     if (!options.medium.empty()) {
         VString program(options.medium.c_str());
@@ -206,11 +216,15 @@ int CProgramEntry::RunScript(const CProgramOptions& options) {
             } else {
                 for (const auto& [name, value] : options.variables)
                     script->SetVariable(name.c_str(), value.c_str());
-                CUnattendedInstallation installation(*script);
-                script->RunPreRun();
-                exitCode = installation.Run();
-                if (installation.IsRebootNeeded())
-                    VApplication::AlertText("Please now reboot your computer!");
+                if (m_frontEnd) {
+                    exitCode = m_frontEnd->Run(*script, options);
+                } else {
+                    CUnattendedInstallation installation(*script);
+                    script->RunPreRun();
+                    exitCode = installation.Run();
+                    if (installation.IsRebootNeeded())
+                        VApplication::AlertText("Please now reboot your computer!");
+                }
             }
         }
     } catch (const VException& exception) {
@@ -226,5 +240,6 @@ int CProgramEntry::RunScript(const CProgramOptions& options) {
     }
     if (script) script->Release();
     StopLibraries();
+    if (m_frontEnd) m_frontEnd->Stop();
     return exitCode;
 }

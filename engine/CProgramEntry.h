@@ -27,12 +27,32 @@ struct CProgramOptions {
     static const char* Usage();
 };
 
+class CInstallScript;
+
+// What shows the installation: the wizard window. The engine runs a script unattended without one.
+// Called on the user-interface thread, in this order.
+class IInstallerFrontEnd {
+public:
+    virtual ~IInstallerFrontEnd() = default;
+    // Starts the toolkit and chooses the backends: headless when asked, else the desktop's. False when
+    // no display can be had.
+    virtual bool Start(const CProgramOptions& options, bool headless) = 0;
+    // Opens the window on the parsed script, runs the pre-run list and the message loop, and tells the user
+    // to restart when an instruction asked for it. Returns the exit code.
+    virtual int Run(CInstallScript& script, const CProgramOptions& options) = 0;
+    virtual void Stop() = 0;
+};
+
 // The program: starts the libraries, finds and parses the install script, runs it and stops the
 // libraries again. Returns the exit code: the message loop's code, in silent mode 0 for a successful
-// installation and 1 for a failed or aborted one, and 255 for every start-up failure.
+// installation, 1 for a failed or aborted one and 2 when a page refused to go on, and 255 for every
+// start-up failure.
 class CProgramEntry {
 public:
     static constexpr int kStartupFailure = 255;
+
+    // Without a front end the program installs only unattended.
+    explicit CProgramEntry(IInstallerFrontEnd* frontEnd = nullptr) : m_frontEnd(frontEnd) {}
 
     int Run(int argc, const char* const* argv);
 
@@ -41,4 +61,6 @@ public:
 
 private:
     int RunScript(const CProgramOptions& options);
+
+    IInstallerFrontEnd* m_frontEnd;
 };

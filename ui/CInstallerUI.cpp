@@ -103,7 +103,6 @@ CInstallerUI::~CInstallerUI() {
             if (button) button->SetListener(nullptr);
         if (m_currentPanel) m_currentPanel->SetListener(nullptr);
         SetDelegate(nullptr);
-        DestroyWindow();
     } catch (const VException& exception) {
         LogPrintf("%s\n",
                   Rewrapped("Caught VException is destructor of CInstallerUI. Exception message was:\n\n",
@@ -183,6 +182,16 @@ void CInstallerUI::BuildPanels() {
         m_currentPageIndex = 0;
     }
     UpdateButtons();
+    // Only Next starts the installation, so a script whose first page is the install process page would
+    // never install: the installation starts once the message loop runs (after the pre-run list).
+    if (m_currentPanel && m_processPageIndex == 0 &&
+        std::strcmp(m_currentPanel->GetClassName(), "CInstallProcessPanel") == 0) {
+        VRef<CInstallerUI> self = VRef<CInstallerUI>::Retained(this);
+        VApplication::PostToUIThread([self] {
+            if (!self->m_installing && self->m_currentPageIndex == 0 && self->GetRoot())
+                self->StartInstallation();
+        });
+    }
 }
 
 void CInstallerUI::MakeCurrent(int32_t index) {

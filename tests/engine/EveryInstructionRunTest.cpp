@@ -50,7 +50,7 @@ TEST(EveryInstructionRun, LeavesExactlyTheExpectedLogFilesAndSettings) {
     for (const char* name : {"DESKTOP_FOLDER", "DOCUMENTS_FOLDER", "PROGRAMFILES_FOLDER", "RTAS_FOLDER",
                              "VST_FOLDER", "STARTMENU_FOLDER", "TEMP_FOLDER"})
         command += std::string(" KIS_") + name + "='" + (sandbox / name) + "'";
-    command += " '" KIS_BINARY_DIR "/engine/kis-installer' --medium '" + medium + "' --silent --registry '" +
+    command += " '" KIS_BINARY_DIR "/ui/kis-installer' --medium '" + medium + "' --silent --registry '" +
                (sandbox / "settings.db") + "' --set OWNER=" + user + " > /dev/null 2> '" +
                (sandbox / "stderr.txt") + "'";
     const int status = std::system(command.c_str());

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <regex>
@@ -24,7 +25,7 @@ Outcome RunInstaller(const KisTest::TempFolder& sandbox, const std::string& medi
                              "VST_FOLDER", "STARTMENU_FOLDER", "TEMP_FOLDER"})
         command += std::string(" KIS_") + name + "='" + (sandbox / name) + "'";
     command += " KIS_REGISTRY='" + (sandbox / "registry.db") +
-               "' '" KIS_BINARY_DIR "/engine/kis-installer' --medium '" + medium + "' --silent " + options +
+               "' '" KIS_BINARY_DIR "/ui/kis-installer' --medium '" + medium + "' --silent " + options +
                " > /dev/null 2> '" + errors + "'";
     const int status = std::system(command.c_str());
     Outcome outcome;
@@ -156,7 +157,7 @@ TEST(ProgramEntry, AbortInASectionFailsTheRun) {
                        "{KestrawinInstallSystem}\n{Variables}\n{GlobalSetup}\nAPPLICATION_NAME, P\n"
                        "APPLICATION_LOGPATH, " +
                            (sandbox / "logs") +
-                           "\n{Pages}\n{MainInstall}\n"
+                           "\n{Pages}\nInstallProcessView, Progress\n{MainInstall}\n"
                            "{Section}, 1, S, s, Required\nAbortInstallation\nCreateDirectory, " +
                            (sandbox / "never") + "\n");
     EXPECT_EQ(RunInstaller(sandbox, medium).exitCode, 1);
@@ -206,7 +207,8 @@ TEST(ProgramEntry, FindsTheStandardScriptFirstThenTheFirstSortedOne) {
         return "{KestrawinInstallSystem}\n{Variables}\n{GlobalSetup}\nAPPLICATION_NAME, "
                "P\nAPPLICATION_LOGPATH, " +
                (sandbox / "logs") +
-               "\n{Pages}\n{MainInstall}\n{Section}, 1, S, s, Required\nCreateDirectory, " +
+               "\n{Pages}\nInstallProcessView, Progress\n{MainInstall}\n{Section}, 1, S, s, "
+               "Required\nCreateDirectory, " +
                (sandbox / marker) + "\n";
     };
     KisTest::WriteFile(medium + "/Installer/b.kis", script("from-b"));
@@ -222,10 +224,52 @@ TEST(ProgramEntry, FindsTheStandardScriptFirstThenTheFirstSortedOne) {
 }
 
 TEST(ProgramEntry, CommandLineErrorsAndHelp) {
-    const std::string program = KIS_BINARY_DIR "/engine/kis-installer";
+    const std::string program = KIS_BINARY_DIR "/ui/kis-installer";
     EXPECT_EQ(WEXITSTATUS(std::system((program + " --help > /dev/null").c_str())), 0);
     EXPECT_EQ(WEXITSTATUS(std::system((program + " --version > /dev/null").c_str())), 0);
     EXPECT_EQ(WEXITSTATUS(std::system((program + " --no-such-option 2> /dev/null").c_str())), 255);
     EXPECT_EQ(WEXITSTATUS(std::system((program + " --confirm maybe 2> /dev/null").c_str())), 255);
     EXPECT_EQ(WEXITSTATUS(std::system((program + " --set =x 2> /dev/null").c_str())), 255);
+}
+
+TEST(ProgramEntry, SilentRunWalksTheWizardAndSavesEveryPage) {
+    KisTest::TempFolder sandbox;
+    const std::string medium = sandbox / "medium";
+    KisTest::WriteFile(medium + "/Installer/Licence.txt", "The terms.\n");
+    const std::string script =
+        "{KestrawinInstallSystem}\n{Variables}\n{GlobalSetup}\nAPPLICATION_NAME, P\n"
+        "APPLICATION_LOGPATH, " +
+        (sandbox / "logs") +
+        "\n{Pages}\nDocumentView, Welcome\nLicenceView, $CWD_FOLDER$/Installer/Licence.txt\n"
+        "InstallProcessView, LogView\nCompletionView, Done\n{MainInstall}\n"
+        "{Section}, 1, S, s, Required\nCreateDirectory, " +
+        (sandbox / "made") + "\n";
+    KisTest::WriteFile(medium + "/Installer/InstallScript.kis", script);
+
+    // Without agreeing to the licence the run stops on its page.
+    Outcome outcome = RunInstaller(sandbox, medium);
+    EXPECT_EQ(outcome.exitCode, 2);
+    EXPECT_EQ(Contains(outcome.errors, "Alert: To continue the installation you must agree to the terms"),
+              "");
+    EXPECT_FALSE(KisTest::fs::exists(sandbox / "made"));
+
+    outcome = RunInstaller(sandbox, medium, "--accept-licence --screenshots '" + (sandbox / "pages") + "'");
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
+    EXPECT_TRUE(KisTest::fs::is_directory(sandbox / "made"));
+    std::vector<std::string> pictures;
+    for (const auto& entry : KisTest::fs::directory_iterator(sandbox / "pages"))
+        pictures.push_back(entry.path().filename().string());
+    std::sort(pictures.begin(), pictures.end());
+    EXPECT_EQ(pictures, (std::vector<std::string>{"01-Welcome.png", "02-Licence-Agreement.png",
+                                                  "03-Install.png", "04-Complete.png"}));
+    // Each is a 600 x 400 PNG.
+    const std::string head = KisTest::ReadFile(sandbox / "pages/04-Complete.png").substr(0, 24);
+    ASSERT_EQ(head.size(), 24u);
+    EXPECT_EQ(head.substr(1, 3), "PNG");
+    const auto be32 = [&head](size_t at) {
+        return (uint32_t(uint8_t(head[at])) << 24) | (uint32_t(uint8_t(head[at + 1])) << 16) |
+               (uint32_t(uint8_t(head[at + 2])) << 8) | uint32_t(uint8_t(head[at + 3]));
+    };
+    EXPECT_EQ(be32(16), 600u);
+    EXPECT_EQ(be32(20), 400u);
 }

@@ -1,5 +1,0 @@
-#include "engine/CProgramEntry.h"
-
-int main(int argc, char** argv) {
-    return CProgramEntry().Run(argc, argv);
-}

@@ -1,0 +1,100 @@
+#include "ui/CSilentWizardDriver.h"
+
+#include "application/VApplication.h"
+#include "engine/CProgramEntry.h"
+#include "foundation/VFileManager.h"
+#include "foundation/VLog.h"
+#include "ui/CInstallerUI.h"
+#include "ui/CLicenceViewPanel.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+using namespace VFoundation;
+
+namespace {
+// How often the driver looks whether the installation has ended.
+constexpr uint32_t kWaitPeriodMs = 50;
+} // namespace
+
+CSilentWizardDriver::CSilentWizardDriver(CInstallerUI& window, const CProgramOptions& options)
+    : m_window(window), m_screenshots(options.screenshots), m_acceptLicence(options.acceptLicence) {}
+
+CSilentWizardDriver::~CSilentWizardDriver() {
+    if (m_waitTimer) VApplication::StopTimer(m_waitTimer);
+}
+
+void CSilentWizardDriver::Start() {
+    if (!m_screenshots.empty()) VFileManager::Instance()->CreateFoldersAtPath(m_screenshots.c_str(), 0777);
+    VApplication::PostToUIThread([this] { Step(); });
+}
+
+void CSilentWizardDriver::SaveScreenshot() {
+    IInstallerUIPanel* panel = m_window.GetCurrentPanel();
+    std::string stage = panel ? panel->GetStageName().GetText() : "End";
+    for (char& c : stage)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '-';
+    char name[32];
+    std::snprintf(name, sizeof name, "%02d-", ++m_screenshotCount);
+    const std::string path = m_screenshots + "/" + name + stage + ".png";
+    m_window.Update();
+    if (!m_window.SaveAsPNG(path.c_str())) LogPrintf("Could not save the page picture %s\n", path.c_str());
+}
+
+void CSilentWizardDriver::Finish(int code) {
+    if (m_finished) return;
+    m_finished = true;
+    VApplication::Quit(code);
+}
+
+void CSilentWizardDriver::Step() {
+    try {
+        Drive();
+    } catch (const VException& exception) {
+        m_error = std::make_unique<VException>(exception);
+        Finish(CProgramEntry::kStartupFailure);
+    }
+}
+
+void CSilentWizardDriver::Drive() {
+    if (m_finished) return;
+    const int page = m_window.GetCurrentPageIndex();
+    IInstallerUIPanel* panel = m_window.GetCurrentPanel();
+    if (page != m_shownPage) {
+        m_shownPage = page;
+        if (!m_screenshots.empty()) SaveScreenshot();
+    }
+    if (!panel) {
+        // Past the last page: the installation's result, or nothing to install.
+        const bool installed = m_window.GetProcessPageIndex() < 0 || m_window.HasInstallSucceeded();
+        if (m_window.GetProcessPageIndex() < 0)
+            LogPrintf("The script has no install process page: nothing was installed\n");
+        Finish(installed ? kInstalled : kFailed);
+        return;
+    }
+    if (m_window.IsInstalling()) {
+        // The installation runs; its end moves the wizard on, and the loop keeps answering its dialogs.
+        if (!m_waitTimer)
+            m_waitTimer = VApplication::StartTimer(kWaitPeriodMs, [this] {
+                if (m_window.IsInstalling()) return true;
+                m_waitTimer = 0;
+                Step();
+                return false;
+            });
+        return;
+    }
+    if (page == m_window.GetPanelCount() - 1 && m_window.GetProcessPageIndex() >= 0 &&
+        page > m_window.GetProcessPageIndex()) {
+        Finish(m_window.HasInstallSucceeded() ? kInstalled : kFailed);
+        return;
+    }
+    if (auto* licence = dynamic_cast<CLicenceViewPanel*>(panel); licence && m_acceptLicence)
+        licence->GetAgreementBox()->SetValue(true);
+    m_window.GoNext();
+    if (m_window.GetCurrentPageIndex() == page && !m_window.IsInstalling()) {
+        Finish(kRefused);
+        return;
+    }
+    VApplication::PostToUIThread([this] { Step(); });
+}

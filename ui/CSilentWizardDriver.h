@@ -1,0 +1,50 @@
+#pragma once
+
+#include "application/IApplicationBackend.h"
+#include "foundation/VException.h"
+#include "foundation/VRef.h"
+
+#include <memory>
+#include <string>
+
+class CInstallerUI;
+struct CProgramOptions;
+
+// Walks the wizard page by page as a user accepting the defaults would, for unattended runs: it saves a
+// picture of each page as it is shown (when asked), ticks the licence agreement when the options accept
+// it, presses Next, waits on the install process page for the installation to end, and quits the message
+// loop on the last page with 0 (installed), 1 (failed or aborted) or 2 (a page refused to go on).
+// Runs on the user-interface thread from tasks and a timer of the message loop.
+class CSilentWizardDriver {
+public:
+    static constexpr int kInstalled = 0;
+    static constexpr int kFailed = 1;
+    static constexpr int kRefused = 2;
+
+    CSilentWizardDriver(CInstallerUI& window, const CProgramOptions& options);
+    ~CSilentWizardDriver();
+    CSilentWizardDriver(const CSilentWizardDriver&) = delete;
+    CSilentWizardDriver& operator=(const CSilentWizardDriver&) = delete;
+
+    // Posts the first step; the loop that runs next drives the wizard.
+    void Start();
+    // A script error met while driving (it ended the loop with the start-up failure code): the caller
+    // throws it on, as the window would have.
+    bool HasError() const { return m_error != nullptr; }
+    const VFoundation::VException& GetError() const { return *m_error; }
+
+private:
+    void Step();
+    void Drive();
+    void SaveScreenshot();
+    void Finish(int code);
+
+    CInstallerUI& m_window;
+    std::string m_screenshots;
+    bool m_acceptLicence;
+    int m_shownPage = -1;
+    int m_screenshotCount = 0;
+    bool m_finished = false;
+    std::unique_ptr<VFoundation::VException> m_error;
+    VApplication::TimerId m_waitTimer = 0;
+};

@@ -1,0 +1,76 @@
+#include "ui/CWizardFrontEnd.h"
+
+#include "application/BackendFactory.h"
+#include "application/VApplication.h"
+#include "ctrl/CWindowAttributes.h"
+#include "ctrl/IWindowBackend.h"
+#include "ctrl/VCtrl.h"
+#include "engine/CInstallScript.h"
+#include "engine/ISplashScreenPresenter.h"
+#include "foundation/VException.h"
+#include "foundation/VFileManager.h"
+#include "foundation/VRef.h"
+#include "ui/CInstallerSplashScreen.h"
+#include "ui/CInstallerUI.h"
+#include "ui/CSilentWizardDriver.h"
+
+using namespace VFoundation;
+
+bool CWizardFrontEnd::Start(const CProgramOptions&, bool headless) {
+    VCtrl::InitializeLibrary();
+    m_headless = headless;
+    if (headless) {
+        VCtrl::SetWindowBackend(VCtrl::MakeHeadlessWindowBackend());
+    } else {
+        std::shared_ptr<VApplication::IApplicationBackend> desktop =
+            VApplication::MakeDesktopBackend(m_argc, m_argv);
+        std::shared_ptr<VCtrl::IWindowBackend> windows =
+            desktop ? VCtrl::MakeDesktopWindowBackend() : nullptr;
+        if (!desktop || !windows) return false;
+        VApplication::SetBackend(desktop);
+        VCtrl::SetWindowBackend(windows);
+    }
+    ISplashScreenPresenter::SetPresenter(&CInstallerSplashScreen::Presenter());
+    return true;
+}
+
+int CWizardFrontEnd::Run(CInstallScript& script, const CProgramOptions& options) {
+    const CInstallerVariable* name = script.FindVariable("APPLICATION_NAME");
+    VString title(name ? name->GetValue().GetText() : "KIS");
+    title.Append(" Installer");
+    VCtrl::CWindowAttributes attributes(title.GetText(), VCtrl::CWindowAttributes::kKindFixedMinimisable,
+                                        VCtrl::VRect{0, 0, 600, 400});
+    VString icon = VApplication::GetModulePath();
+    icon.RemoveLastPathComponent();
+    icon.AppendPathComponent("Installer");
+    icon.AppendPathComponent("Icon.ico");
+    if (VFileManager::Instance()->FileExistsAtPath(icon.GetText()))
+        attributes.icon = VApplication::GetIcon(icon.GetText(), 0);
+
+    VRef<CInstallerUI> window = MakeRef<CInstallerUI>(&script);
+    window->CreateWindow(attributes);
+    CInstallerUI::SetMainWindow(window.Get());
+    script.RunPreRun();
+    if (!CInstallerSplashScreen::IsAnyShowing()) window->Show();
+
+    std::unique_ptr<CSilentWizardDriver> driver;
+    if (m_headless) {
+        driver = std::make_unique<CSilentWizardDriver>(*window, options);
+        driver->Start();
+    }
+    const int code = VApplication::RunMessageLoop();
+    if (window->IsRebootNeeded()) VApplication::AlertText("Please now reboot your computer!");
+    CInstallerUI::SetMainWindow(nullptr);
+    if (driver && driver->HasError()) {
+        const VException error(driver->GetError());
+        driver.reset();
+        throw error;
+    }
+    return code;
+}
+
+void CWizardFrontEnd::Stop() {
+    ISplashScreenPresenter::SetPresenter(nullptr);
+    VCtrl::SetWindowBackend(nullptr);
+    VCtrl::UninitializeLibrary();
+}

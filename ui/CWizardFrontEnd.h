@@ -1,0 +1,19 @@
+#pragma once
+
+#include "engine/CProgramEntry.h"
+
+// The wizard as the program's front end: the main window on the desktop's backends, or on the headless
+// ones driven page by page for unattended runs.
+class CWizardFrontEnd : public IInstallerFrontEnd {
+public:
+    CWizardFrontEnd(int argc, char** argv) : m_argc(argc), m_argv(argv) {}
+
+    bool Start(const CProgramOptions& options, bool headless) override;
+    int Run(CInstallScript& script, const CProgramOptions& options) override;
+    void Stop() override;
+
+private:
+    int m_argc;
+    char** m_argv;
+    bool m_headless = true;
+};
