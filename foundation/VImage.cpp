@@ -139,6 +139,8 @@ bool VImage::ResolvePath(const char* path, VString& out) {
     if (IsExistingFile(path)) return true;
     const VString folder = GetResourceFolder();
     if (folder.IsEmpty() || !path || !*path) return false;
+    // Only a relative name is looked for in the resource folder.
+    if (path[0] == '/' || path[0] == '\\' || std::filesystem::path(path).is_absolute()) return false;
     out.Assign(folder);
     out.AppendPathComponent(path);
     return IsExistingFile(out.GetText());

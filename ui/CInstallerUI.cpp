@@ -199,22 +199,30 @@ void CInstallerUI::MakeCurrent(int32_t index) {
         index >= 0 && index < m_panels->GetCount() ? m_panels->GetObjectAtIndex(index) : nullptr);
 }
 
+// Attaching and detaching change what the window shows there, so the area is painted again.
 void CInstallerUI::AttachPanel(IInstallerUIPanel* panel) {
     panel->Create(kPanelId, kPanelFrame, GetRoot(), this);
+    GetRoot()->InvalidateRect(kPanelFrame);
     panel->PanelShown();
 }
 
 void CInstallerUI::DetachPanel(IInstallerUIPanel* panel) {
-    if (panel && panel->GetParent() == GetRoot()) GetRoot()->RemoveChild(panel);
+    if (!panel || panel->GetParent() != GetRoot()) return;
+    GetRoot()->RemoveChild(panel);
+    GetRoot()->InvalidateRect(kPanelFrame);
 }
 
 void CInstallerUI::ShowButton(CtrlButton* button, int32_t id, const VRect& frame, const char* text) {
     button->Create(id, frame, GetRoot(), this);
     if (text) button->SetText(text);
+    GetRoot()->InvalidateRect(frame);
 }
 
 void CInstallerUI::HideButton(CtrlButton* button) {
-    if (button->GetParent() == GetRoot()) GetRoot()->RemoveChild(button);
+    if (button->GetParent() != GetRoot()) return;
+    const VRect frame = button->GetFrame();
+    GetRoot()->RemoveChild(button);
+    GetRoot()->InvalidateRect(frame);
 }
 
 bool CInstallerUI::IsButtonShown(const CtrlButton* button) const {
