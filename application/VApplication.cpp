@@ -226,11 +226,13 @@ VFoundation::VString MakeDefaultApplicationName(const char* moduleFileName) {
 
 int AlertBox(const char* format, ...) {
     char text[kAlertBufferSize];
-    va_list arguments;
-    va_start(arguments, format);
-    const int written = std::vsnprintf(text, sizeof text, format ? format : "", arguments);
-    va_end(arguments);
-    if (written < 0) text[0] = '\0';
+    text[0] = '\0';
+    if (format) {
+        va_list arguments;
+        va_start(arguments, format);
+        if (std::vsnprintf(text, sizeof text, format, arguments) < 0) text[0] = '\0';
+        va_end(arguments);
+    }
     return AlertText(text);
 }
 

@@ -28,7 +28,9 @@ public:
     void SetSelected(bool selected) { m_selected = selected; }
     SectionPlatform GetPlatform() const { return m_platform; }
     const VFoundation::VString& GetName() const { return m_name; }
+    // The section's description text; the object description stays VObject's.
     const VFoundation::VString& GetDescription() const { return m_description; }
+    using VFoundation::VObject::GetDescription;
 
     int GetInstructionCount() const { return m_instructions.GetCount(); }
     IInstallerInstruction* GetInstructionAtIndex(int index) const {

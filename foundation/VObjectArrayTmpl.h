@@ -11,6 +11,7 @@ public:
 
     T* GetObjectAtIndex(int index) const { return static_cast<T*>(VObjectArray::GetObjectAtIndex(index)); }
     T* GetLastObject() const { return static_cast<T*>(VObjectArray::GetLastObject()); }
+    using VObjectArray::AddObject;
     bool AddObject(T* object) { return VObjectArray::AddObject(object); }
 
     class Iterator {
