@@ -4,6 +4,7 @@
 #include "ui/CCompletionViewPanel.h"
 #include "ui/CDocumentViewPanel.h"
 #include "ui/CImageViewPanel.h"
+#include "ui/CInstallLocationPanel.h"
 #include "ui/CInstallProcessPanel.h"
 #include "ui/CLicenceViewPanel.h"
 #include "ui/IInstallerUIPanel.h"
@@ -22,7 +23,7 @@ struct PanelKind {
 PanelKind g_kinds[] = {
     {"DocumentView", &CInstallerPanelKinds::CreateInstance<CDocumentViewPanel>},
     {"LicenceView", &CInstallerPanelKinds::CreateInstance<CLicenceViewPanel>},
-    {"InstallLocationView", nullptr},
+    {"InstallLocationView", &CInstallerPanelKinds::CreateInstance<CInstallLocationPanel>},
     {"InstallProcessView", &CInstallerPanelKinds::CreateInstance<CInstallProcessPanel>},
     {"ImageView", &CInstallerPanelKinds::CreateInstance<CImageViewPanel>},
     {"InstallSectionView", nullptr},

@@ -4,6 +4,7 @@
 #include "engine/CProgramEntry.h"
 #include "foundation/VFileManager.h"
 #include "foundation/VLog.h"
+#include "ui/CInstallLocationPanel.h"
 #include "ui/CInstallerUI.h"
 #include "ui/CLicenceViewPanel.h"
 
@@ -19,7 +20,8 @@ constexpr uint32_t kWaitPeriodMs = 50;
 } // namespace
 
 CSilentWizardDriver::CSilentWizardDriver(CInstallerUI& window, const CProgramOptions& options)
-    : m_window(window), m_screenshots(options.screenshots), m_acceptLicence(options.acceptLicence) {}
+    : m_window(window), m_screenshots(options.screenshots), m_acceptLicence(options.acceptLicence),
+      m_browseLocation(!options.location.empty()) {}
 
 CSilentWizardDriver::~CSilentWizardDriver() {
     if (m_waitTimer) VApplication::StopTimer(m_waitTimer);
@@ -91,6 +93,9 @@ void CSilentWizardDriver::Drive() {
     }
     if (auto* licence = dynamic_cast<CLicenceViewPanel*>(panel); licence && m_acceptLicence)
         licence->GetAgreementBox()->SetValue(true);
+    // --location is the answer of the folder dialog: browse as a user choosing that folder would.
+    if (auto* location = dynamic_cast<CInstallLocationPanel*>(panel); location && m_browseLocation)
+        location->Browse();
     m_window.GoNext();
     if (m_window.GetCurrentPageIndex() == page && !m_window.IsInstalling()) {
         Finish(kRefused);

@@ -42,6 +42,7 @@ private:
     CInstallerUI& m_window;
     std::string m_screenshots;
     bool m_acceptLicence;
+    bool m_browseLocation;
     int m_shownPage = -1;
     int m_screenshotCount = 0;
     bool m_finished = false;

@@ -273,3 +273,22 @@ TEST(ProgramEntry, SilentRunWalksTheWizardAndSavesEveryPage) {
     EXPECT_EQ(be32(16), 600u);
     EXPECT_EQ(be32(20), 400u);
 }
+
+TEST(ProgramEntry, SilentLocationIsTakenAsIfChosenWithBrowse) {
+    KisTest::TempFolder sandbox;
+    const std::string medium = sandbox / "medium";
+    const std::string script =
+        "{KestrawinInstallSystem}\n{Variables}\nINSTALL_DIR, $PROGRAMFILES_FOLDER$/Product\n"
+        "{GlobalSetup}\nAPPLICATION_NAME, P\nAPPLICATION_LOGPATH, $INSTALL_DIR$/Logs\n"
+        "{Pages}\nInstallLocationView, INSTALL_DIR, Location, Where to install, $INSTALL_DIR$, x, "
+        "false\nInstallProcessView, LogView\n{MainInstall}\n{Section}, 1, S, s, Required\n"
+        "CreateDirectory, $INSTALL_DIR$/bin\n";
+    KisTest::WriteFile(medium + "/Installer/InstallScript.kis", script);
+    const std::string chosen = sandbox / "chosen/Product";
+    const Outcome outcome = RunInstaller(sandbox, medium, "--location '" + chosen + "'");
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
+    EXPECT_EQ(Contains(outcome.errors, "Confirm: "), "");
+    EXPECT_TRUE(KisTest::fs::is_directory(chosen + "/bin"));
+    EXPECT_TRUE(KisTest::fs::exists(chosen + "/Logs/P_installLog.log"));
+    EXPECT_FALSE(KisTest::fs::exists((sandbox / "PROGRAMFILES_FOLDER") + "/Product"));
+}
