@@ -6,6 +6,7 @@
 #include "ui/CImageViewPanel.h"
 #include "ui/CInstallLocationPanel.h"
 #include "ui/CInstallProcessPanel.h"
+#include "ui/CInstallSectionPanel.h"
 #include "ui/CLicenceViewPanel.h"
 #include "ui/IInstallerUIPanel.h"
 
@@ -26,7 +27,7 @@ PanelKind g_kinds[] = {
     {"InstallLocationView", &CInstallerPanelKinds::CreateInstance<CInstallLocationPanel>},
     {"InstallProcessView", &CInstallerPanelKinds::CreateInstance<CInstallProcessPanel>},
     {"ImageView", &CInstallerPanelKinds::CreateInstance<CImageViewPanel>},
-    {"InstallSectionView", nullptr},
+    {"InstallSectionView", &CInstallerPanelKinds::CreateInstance<CInstallSectionPanel>},
     {"ZDRKitPieceView", nullptr},
     {"CompletionView", &CInstallerPanelKinds::CreateInstance<CCompletionViewPanel>},
 };
