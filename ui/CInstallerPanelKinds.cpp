@@ -8,6 +8,7 @@
 #include "ui/CInstallProcessPanel.h"
 #include "ui/CInstallSectionPanel.h"
 #include "ui/CLicenceViewPanel.h"
+#include "ui/CZDRKitPieceViewPanel.h"
 #include "ui/IInstallerUIPanel.h"
 
 #include <cstring>
@@ -28,7 +29,7 @@ PanelKind g_kinds[] = {
     {"InstallProcessView", &CInstallerPanelKinds::CreateInstance<CInstallProcessPanel>},
     {"ImageView", &CInstallerPanelKinds::CreateInstance<CImageViewPanel>},
     {"InstallSectionView", &CInstallerPanelKinds::CreateInstance<CInstallSectionPanel>},
-    {"ZDRKitPieceView", nullptr},
+    {"ZDRKitPieceView", &CInstallerPanelKinds::CreateInstance<CZDRKitPieceViewPanel>},
     {"CompletionView", &CInstallerPanelKinds::CreateInstance<CCompletionViewPanel>},
 };
 
