@@ -1,3 +1,4 @@
+#include "tests/engine/FlacTestSupport.h"
 #include "tests/engine/InstructionTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -291,4 +292,52 @@ TEST(ProgramEntry, SilentLocationIsTakenAsIfChosenWithBrowse) {
     EXPECT_TRUE(KisTest::fs::is_directory(chosen + "/bin"));
     EXPECT_TRUE(KisTest::fs::exists(chosen + "/Logs/P_installLog.log"));
     EXPECT_FALSE(KisTest::fs::exists((sandbox / "PROGRAMFILES_FOLDER") + "/Product"));
+}
+
+TEST(ProgramEntry, SilentRunInstallsTheChosenKitPiecesAtTheFirstSize) {
+    if (!KisTest::FlacToolAvailable()) GTEST_SKIP() << "the flac tool is missing";
+    KisTest::TempFolder sandbox;
+    const std::string medium = sandbox / "medium";
+    // Two kit pieces of four compressed one-shots each; KitB is installed already.
+    for (const char* folder : {"Library/Drums/KitA/Hard", "Library/Drums/KitB/Soft"})
+        for (int i = 0; i < 4; ++i) {
+            const std::string base = medium + "/" + folder + "/t" + std::to_string(i);
+            KisTest::fs::create_directories(KisTest::fs::path(base).parent_path());
+            KisTest::WriteTestWave(base + ".wav", 2, 16, 2000 + i, static_cast<uint32_t>(i + 1));
+            ASSERT_TRUE(KisTest::EncodeWithFlacTool(base + ".wav", base + ".zdrca"));
+            KisTest::fs::remove(base + ".wav");
+        }
+    KisTest::WriteFile(medium + "/Library/Drums/KitA/Info.txt", "A bright kit.\n");
+    KisTest::fs::create_directories(sandbox / "data/Data/Drums/KitB");
+
+    // A first run records where the kit data lives, as an earlier installation would have.
+    const std::string target = sandbox / "Samples";
+    KisTest::WriteFile(medium + "/Installer/InstallScript.kis",
+                       "{KestrawinInstallSystem}\n{Variables}\n{GlobalSetup}\nAPPLICATION_NAME, Data\n"
+                       "APPLICATION_LOGPATH, " +
+                           (sandbox / "logs") +
+                           "\n{Pages}\nInstallProcessView, LogView\n"
+                           "{MainInstall}\n{Section}, 1, S, s, Required\nWriteRegistryEntry, " +
+                           (sandbox / "data") + ", Software\\Kestrawin\\ZDR, DataPath\n");
+    ASSERT_EQ(RunInstaller(sandbox, medium).exitCode, 0);
+
+    KisTest::WriteFile(
+        medium + "/Installer/InstallScript.kis",
+        "{KestrawinInstallSystem}\n{Variables}\nINSTALL_DIR, " + target +
+            "\n{GlobalSetup}\nAPPLICATION_NAME, Lib\nAPPLICATION_LOGPATH, $INSTALL_DIR$/Logs\n{Pages}\n"
+            "ZDRKitPieceView, INSTALL_DIR, 1.0, $CWD_FOLDER$/Library, Choose the kit pieces, "
+            "[{2:Small:Two per folder}, {4:Full:Every sample}]\nInstallProcessView, LogView\n"
+            "{MainInstall}\n{Section}, 1, Samples, The samples, Required\n"
+            "ZdrcaCopyDirectory, $CWD_FOLDER$/Library, $INSTALL_DIR$\n");
+    const Outcome outcome = RunInstaller(sandbox, medium);
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
+
+    // Two of four files, picked evenly (entries 0 and 1), from the piece that was not installed yet.
+    std::vector<std::string> arrived;
+    for (const auto& entry : KisTest::fs::recursive_directory_iterator(target))
+        if (entry.path().extension() == ".wav")
+            arrived.push_back(KisTest::fs::relative(entry.path(), target).string());
+    std::sort(arrived.begin(), arrived.end());
+    EXPECT_EQ(arrived, (std::vector<std::string>{"Drums/KitA/Hard/t0.wav", "Drums/KitA/Hard/t1.wav"}));
+    EXPECT_FALSE(KisTest::fs::exists(target + "/Drums/KitB"));
 }
