@@ -210,20 +210,21 @@ void CZDRKitPieceViewPanel::BuildTable() {
 
     auto checkStyle = MakeRef<VCtrl::CtrlButtonStyle>(0);
     auto checkCell = MakeRef<VCtrl::CtrlButton>(checkStyle.Get());
-    struct ColumnSpec {
+    struct ColumnLayout {
         const char* identifier;
         int width;
         bool flag;
         VCtrl::Ctrl* cell;
     };
-    const ColumnSpec columns[] = {
+    const ColumnLayout columns[] = {
         {kSelectionColumn, 25, true, checkCell.Get()},
         {kSizeColumn, 50, false, nullptr},
         {kNameColumn, 225, false, nullptr},
     };
-    for (const ColumnSpec& spec : columns) {
-        auto column = MakeRef<VCtrl::CtrlTableColumn>(spec.identifier, spec.width, spec.flag, spec.cell);
-        column->SetName(spec.identifier);
+    for (const ColumnLayout& layout : columns) {
+        auto column =
+            MakeRef<VCtrl::CtrlTableColumn>(layout.identifier, layout.width, layout.flag, layout.cell);
+        column->SetName(layout.identifier);
         m_pieceTable->AddColumn(column.Get());
     }
     m_pieceTable->ReloadData();

@@ -18,7 +18,7 @@ using VFoundation::VRef;
 
 namespace {
 
-struct TargaSpec {
+struct TargaLayout {
     int width = 2;
     int height = 2;
     int depth = 32;
@@ -31,25 +31,25 @@ struct TargaSpec {
 };
 
 // A Targa file whose pixels are given as stored; the colour map (when any) is filled with 0xEE.
-std::vector<uint8_t> MakeTarga(const TargaSpec& spec, const std::vector<uint8_t>& pixels) {
+std::vector<uint8_t> MakeTarga(const TargaLayout& layout, const std::vector<uint8_t>& pixels) {
     std::vector<uint8_t> data(18, 0);
-    data[0] = uint8_t(spec.idLength);
-    data[1] = uint8_t(spec.colourMapType);
-    data[2] = uint8_t(spec.imageType);
-    data[5] = uint8_t(spec.colourMapLength & 0xFF);
-    data[6] = uint8_t(spec.colourMapLength >> 8);
-    data[7] = uint8_t(spec.colourMapEntryBits);
-    data[12] = uint8_t(spec.width & 0xFF);
-    data[13] = uint8_t(spec.width >> 8);
-    data[14] = uint8_t(spec.height & 0xFF);
-    data[15] = uint8_t(spec.height >> 8);
-    data[16] = uint8_t(spec.depth);
-    data.insert(data.end(), size_t(spec.idLength), uint8_t('I'));
-    data.insert(data.end(), size_t(spec.colourMapLength * ((spec.colourMapEntryBits + 7) / 8)),
+    data[0] = uint8_t(layout.idLength);
+    data[1] = uint8_t(layout.colourMapType);
+    data[2] = uint8_t(layout.imageType);
+    data[5] = uint8_t(layout.colourMapLength & 0xFF);
+    data[6] = uint8_t(layout.colourMapLength >> 8);
+    data[7] = uint8_t(layout.colourMapEntryBits);
+    data[12] = uint8_t(layout.width & 0xFF);
+    data[13] = uint8_t(layout.width >> 8);
+    data[14] = uint8_t(layout.height & 0xFF);
+    data[15] = uint8_t(layout.height >> 8);
+    data[16] = uint8_t(layout.depth);
+    data.insert(data.end(), size_t(layout.idLength), uint8_t('I'));
+    data.insert(data.end(), size_t(layout.colourMapLength * ((layout.colourMapEntryBits + 7) / 8)),
                 uint8_t(0xEE));
     data.insert(data.end(), pixels.begin(), pixels.end());
     data.insert(data.end(), 8, uint8_t(0));
-    const char* signature = spec.footer ? "TRUEVISION-XFILE." : "NOT-A-TRUEVISION.";
+    const char* signature = layout.footer ? "TRUEVISION-XFILE." : "NOT-A-TRUEVISION.";
     data.insert(data.end(), signature, signature + 17);
     data.push_back(0);
     return data;
@@ -91,24 +91,24 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& data) {
 } // namespace
 
 TEST(TargaReader, RefusesFileWithoutFooterEvenWhenHeaderAndPixelsAreValid) {
-    TargaSpec spec;
+    TargaLayout layout;
     const std::vector<uint8_t> pixels = Pixels(4, 10, 20, 30, 255);
     VImage image;
-    spec.footer = false;
-    const std::vector<uint8_t> unsigned_ = MakeTarga(spec, pixels);
+    layout.footer = false;
+    const std::vector<uint8_t> unsigned_ = MakeTarga(layout, pixels);
     EXPECT_FALSE(VImageIOTarga::ReadFromData(unsigned_.data(), unsigned_.size(), image));
     EXPECT_FALSE(image.HasBitmap());
 
-    spec.footer = true;
-    const std::vector<uint8_t> signed_ = MakeTarga(spec, pixels);
+    layout.footer = true;
+    const std::vector<uint8_t> signed_ = MakeTarga(layout, pixels);
     ASSERT_TRUE(VImageIOTarga::ReadFromData(signed_.data(), signed_.size(), image));
     EXPECT_EQ(image.GetWidth(), 2);
     EXPECT_EQ(image.GetHeight(), 2);
 }
 
 TEST(TargaReader, RefusesDataShorterThanItsPixels) {
-    TargaSpec spec;
-    std::vector<uint8_t> data = MakeTarga(spec, Pixels(4, 1, 2, 3, 255));
+    TargaLayout layout;
+    std::vector<uint8_t> data = MakeTarga(layout, Pixels(4, 1, 2, 3, 255));
     // One byte of pixels missing: the footer is still intact, the length rule must catch it.
     data.erase(data.begin() + 18);
     VImage image;
@@ -118,14 +118,14 @@ TEST(TargaReader, RefusesDataShorterThanItsPixels) {
 }
 
 TEST(TargaReader, Reads24BitPixelsWithoutAlphaAndKeepsStoredRowOrder) {
-    TargaSpec spec;
-    spec.depth = 24;
-    spec.width = 3; // 9 bytes a row in the file, rows of 12 bytes in the bitmap
+    TargaLayout layout;
+    layout.depth = 24;
+    layout.width = 3; // 9 bytes a row in the file, rows of 12 bytes in the bitmap
     std::vector<uint8_t> pixels = Pixels(3, 1, 2, 3);
     const std::vector<uint8_t> second = Pixels(3, 40, 50, 60);
     pixels.insert(pixels.end(), second.begin(), second.end());
-    spec.idLength = 5;
-    const std::vector<uint8_t> data = MakeTarga(spec, pixels);
+    layout.idLength = 5;
+    const std::vector<uint8_t> data = MakeTarga(layout, pixels);
     VImage image;
     ASSERT_TRUE(VImageIOTarga::ReadFromData(data.data(), data.size(), image));
     EXPECT_FALSE(image.HasAlpha());
@@ -135,10 +135,10 @@ TEST(TargaReader, Reads24BitPixelsWithoutAlphaAndKeepsStoredRowOrder) {
 }
 
 TEST(TargaReader, PremultipliesColoursByAlphaShiftingRightByEight) {
-    TargaSpec spec;
-    spec.width = 1;
-    spec.height = 1;
-    const std::vector<uint8_t> data = MakeTarga(spec, {200, 100, 50, 128});
+    TargaLayout layout;
+    layout.width = 1;
+    layout.height = 1;
+    const std::vector<uint8_t> data = MakeTarga(layout, {200, 100, 50, 128});
     VImage image;
     ASSERT_TRUE(VImageIOTarga::ReadFromData(data.data(), data.size(), image));
     EXPECT_TRUE(image.HasAlpha());
@@ -148,39 +148,39 @@ TEST(TargaReader, PremultipliesColoursByAlphaShiftingRightByEight) {
     EXPECT_EQ(p[2], 25);
     EXPECT_EQ(p[3], 128);
     // 255 * 255 >> 8 is 254, not 255: the shift, not a division by 255.
-    const std::vector<uint8_t> opaque = MakeTarga(spec, {255, 0, 0, 255});
+    const std::vector<uint8_t> opaque = MakeTarga(layout, {255, 0, 0, 255});
     ASSERT_TRUE(VImageIOTarga::ReadFromData(opaque.data(), opaque.size(), image));
     EXPECT_EQ(image.GetBits()[0], 254);
 }
 
 TEST(TargaReader, RefusesDepthsAndEncodingsItCannotTakeAsRawPixels) {
-    TargaSpec spec;
+    TargaLayout layout;
     VImage image;
-    spec.depth = 16;
-    std::vector<uint8_t> data = MakeTarga(spec, std::vector<uint8_t>(64, 7));
+    layout.depth = 16;
+    std::vector<uint8_t> data = MakeTarga(layout, std::vector<uint8_t>(64, 7));
     EXPECT_FALSE(VImageIOTarga::ReadFromData(data.data(), data.size(), image));
-    spec.depth = 8;
-    data = MakeTarga(spec, std::vector<uint8_t>(64, 7));
+    layout.depth = 8;
+    data = MakeTarga(layout, std::vector<uint8_t>(64, 7));
     EXPECT_FALSE(VImageIOTarga::ReadFromData(data.data(), data.size(), image));
-    spec.depth = 32;
-    spec.imageType = 10; // run-length encoded
-    data = MakeTarga(spec, std::vector<uint8_t>(64, 7));
+    layout.depth = 32;
+    layout.imageType = 10; // run-length encoded
+    data = MakeTarga(layout, std::vector<uint8_t>(64, 7));
     EXPECT_FALSE(VImageIOTarga::ReadFromData(data.data(), data.size(), image));
-    spec.width = 0; // no bitmap can be made of no pixels
-    spec.imageType = 2;
-    data = MakeTarga(spec, {});
+    layout.width = 0; // no bitmap can be made of no pixels
+    layout.imageType = 2;
+    data = MakeTarga(layout, {});
     EXPECT_FALSE(VImageIOTarga::ReadFromData(data.data(), data.size(), image));
 }
 
 TEST(TargaReader, SkipsAColourMapBeforeThePixels) {
-    TargaSpec spec;
-    spec.width = 1;
-    spec.height = 1;
-    spec.colourMapType = 1;
-    spec.colourMapLength = 3;
-    spec.colourMapEntryBits = 24;
-    spec.idLength = 2;
-    const std::vector<uint8_t> data = MakeTarga(spec, {9, 8, 7, 255});
+    TargaLayout layout;
+    layout.width = 1;
+    layout.height = 1;
+    layout.colourMapType = 1;
+    layout.colourMapLength = 3;
+    layout.colourMapEntryBits = 24;
+    layout.idLength = 2;
+    const std::vector<uint8_t> data = MakeTarga(layout, {9, 8, 7, 255});
     VImage image;
     ASSERT_TRUE(VImageIOTarga::ReadFromData(data.data(), data.size(), image));
     EXPECT_EQ(image.GetPixel(0, 0), 0xFF060708u);
@@ -188,13 +188,13 @@ TEST(TargaReader, SkipsAColourMapBeforeThePixels) {
 
 TEST(TargaWriter, WrittenImageReadsBackToTheSameBitmap) {
     TempFolder folder;
-    TargaSpec spec;
-    spec.width = 3;
-    spec.height = 2;
+    TargaLayout layout;
+    layout.width = 3;
+    layout.height = 2;
     std::vector<uint8_t> pixels;
     for (int i = 0; i < 6; ++i)
         pixels.insert(pixels.end(), {uint8_t(40 * i), uint8_t(255 - i), 77, uint8_t(i * 51)});
-    const std::vector<uint8_t> data = MakeTarga(spec, pixels);
+    const std::vector<uint8_t> data = MakeTarga(layout, pixels);
     VImage original;
     ASSERT_TRUE(VImageIOTarga::ReadFromData(data.data(), data.size(), original));
 
@@ -236,8 +236,8 @@ TEST(ImageLoading, ChoosesTheReaderByExtensionIgnoringCase) {
     const std::string jpeg = std::string(KIS_TEST_INPUTS) + "/Colour13x7.jpg";
     std::filesystem::copy_file(jpeg, folder.File("Picture.JPG"));
     std::filesystem::copy_file(jpeg, folder.File("Picture.png"));
-    TargaSpec spec;
-    WriteBytes(folder.File("Picture.TgA"), MakeTarga(spec, Pixels(4, 1, 2, 3, 255)));
+    TargaLayout layout;
+    WriteBytes(folder.File("Picture.TgA"), MakeTarga(layout, Pixels(4, 1, 2, 3, 255)));
 
     KisTest::LogCapture log;
     VRef<VImage> fromJpeg = VRef<VImage>::Adopt(VImage::LoadFromFile(folder.File("Picture.JPG").c_str()));
@@ -252,8 +252,8 @@ TEST(ImageLoading, ChoosesTheReaderByExtensionIgnoringCase) {
 
 TEST(ImageLoading, LooksUpNamesThatAreNotFilesInTheResourceFolder) {
     TempFolder folder;
-    TargaSpec spec;
-    WriteBytes(folder.File("Button.tga"), MakeTarga(spec, Pixels(4, 1, 2, 3, 255)));
+    TargaLayout layout;
+    WriteBytes(folder.File("Button.tga"), MakeTarga(layout, Pixels(4, 1, 2, 3, 255)));
     VImage::SetResourceFolder(folder.Path().c_str());
 
     VRef<VImage> found = VRef<VImage>::Adopt(VImage::LoadFromFile("Button.tga"));
