@@ -258,12 +258,14 @@ void CInstallerUI::UpdateButtons() {
         HideButton(m_nextButton.Get());
         m_cancelButton->SetText("Done");
     } else if (i - 1 == p) {
+        // After the installation Next only moves on: it would otherwise keep the "Install" of the page
+        // before the process page.
         HideButton(m_backButton.Get());
-        ShowButton(m_nextButton.Get(), kNextId, kNextFrame, nullptr);
+        ShowButton(m_nextButton.Get(), kNextId, kNextFrame, "Next >");
         m_cancelButton->SetText("Done");
     } else {
         ShowButton(m_backButton.Get(), kBackId, kBackFrame, "< Back");
-        ShowButton(m_nextButton.Get(), kNextId, kNextFrame, "Install");
+        ShowButton(m_nextButton.Get(), kNextId, kNextFrame, "Next >");
         m_cancelButton->SetText("Done");
     }
     m_backButton->Redraw();

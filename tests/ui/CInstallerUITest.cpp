@@ -102,10 +102,11 @@ TEST(InstallerUI, ButtonsFollowThePagesThroughAnInstallation) {
                    {"LicenceView", files / "licence.txt"},
                    {"DocumentView", "Notes"},
                    {"InstallProcessView", "LogView"},
+                   {"ImageView", "Ready"},
                    {"CompletionView", ""}});
     KisTest::LogCapture quiet;
     CInstallerUI& window = wizard.Open();
-    ASSERT_EQ(window.GetPanelCount(), 5);
+    ASSERT_EQ(window.GetPanelCount(), 6);
     EXPECT_EQ(window.GetProcessPageIndex(), 3);
     EXPECT_FALSE(window.IsButtonShown(window.GetBackButton()));
     EXPECT_EQ(Text(window.GetNextButton()), "Next >");
@@ -141,12 +142,21 @@ TEST(InstallerUI, ButtonsFollowThePagesThroughAnInstallation) {
 
     wizard.WaitForInstallation();
     EXPECT_TRUE(window.HasInstallSucceeded());
+    // After the installation: no way back onto the process page, and Next only moves on.
     EXPECT_EQ(window.GetCurrentPageIndex(), 4);
+    EXPECT_FALSE(window.IsButtonShown(window.GetBackButton()));
+    EXPECT_TRUE(window.IsButtonShown(window.GetNextButton()));
+    EXPECT_EQ(Text(window.GetNextButton()), "Next >");
+    EXPECT_EQ(Text(window.GetCancelButton()), "Done");
+    window.GoNext();
+    EXPECT_EQ(window.GetCurrentPageIndex(), 5);
+    EXPECT_FALSE(window.IsButtonShown(window.GetNextButton()));
     EXPECT_EQ(Text(window.GetCancelButton()), "Done");
     auto* completion = static_cast<CCompletionViewPanel*>(window.GetCurrentPanel());
     EXPECT_STREQ(completion->GetResultLabel()->GetText().GetText(), "Installation has completed sucessfully");
     // The process panel received the install log's row, and the section ran.
     auto* process = static_cast<CInstallProcessPanel*>(window.GetPanelAtIndex(3));
+    ASSERT_NE(process, nullptr);
     ASSERT_EQ(process->GetLogView()->GetRowCount(), 1);
     EXPECT_EQ(std::string(process->GetLogView()->GetRowText(0).GetText()),
               "CreateDirectory. DST=" + (wizard.Folder() / "made"));
