@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -9,6 +10,29 @@
 #include <vector>
 
 namespace KisBench {
+
+// The options every tree benchmark takes: --megabytes N (the size to generate), --runs N and --folder
+// PARENT (where to work).
+struct TreeOptions {
+    uint64_t megabytes = 300;
+    int runs = 5;
+    const char* parent = nullptr;
+};
+
+inline TreeOptions ParseTreeOptions(int argc, char** argv, int defaultRuns) {
+    TreeOptions options;
+    options.runs = defaultRuns;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string name = argv[i];
+        if (name == "--megabytes")
+            options.megabytes = std::strtoull(argv[i + 1], nullptr, 10);
+        else if (name == "--runs")
+            options.runs = std::atoi(argv[i + 1]);
+        else if (name == "--folder")
+            options.parent = argv[i + 1];
+    }
+    return options;
+}
 
 inline double Seconds(const std::chrono::steady_clock::time_point& start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -54,17 +54,10 @@ uint64_t GenerateTree(const fs::path& root, uint64_t targetBytes) {
 } // namespace
 
 int main(int argc, char** argv) {
-    uint64_t megabytes = 300;
-    int runs = 7;
-    const char* parent = nullptr;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--megabytes"))
-            megabytes = std::strtoull(argv[i + 1], nullptr, 10);
-        else if (!std::strcmp(argv[i], "--runs"))
-            runs = std::atoi(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--folder"))
-            parent = argv[i + 1];
-    }
+    const KisBench::TreeOptions options = KisBench::ParseTreeOptions(argc, argv, 7);
+    const uint64_t megabytes = options.megabytes;
+    const int runs = options.runs;
+    const char* parent = options.parent;
     InitializeLibrary();
     const fs::path work = KisBench::MakeWorkFolder(parent, "copy");
     const fs::path source = work / "source";

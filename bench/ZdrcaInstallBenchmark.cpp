@@ -140,17 +140,10 @@ uint64_t FolderBytes(const fs::path& folder) {
 } // namespace
 
 int main(int argc, char** argv) {
-    uint64_t megabytes = 300;
-    int runs = 5;
-    const char* parent = nullptr;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--megabytes"))
-            megabytes = std::strtoull(argv[i + 1], nullptr, 10);
-        else if (!std::strcmp(argv[i], "--runs"))
-            runs = std::atoi(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--folder"))
-            parent = argv[i + 1];
-    }
+    const KisBench::TreeOptions options = KisBench::ParseTreeOptions(argc, argv, 5);
+    const uint64_t megabytes = options.megabytes;
+    const int runs = options.runs;
+    const char* parent = options.parent;
     InitializeLibrary();
     VApplication::InitializeLibrary();
     const fs::path work = KisBench::MakeWorkFolder(parent, "zdrca");

@@ -7,25 +7,10 @@ set -u
 program=$1
 work=$2
 
-skip() {
-    if [[ -n "${KIS_EXPECT_DISPLAY:-}" ]]; then
-        echo "FAIL: $1" >&2
-        exit 1
-    fi
-    echo "skipped: $1"
-    exit 77
-}
-fail() {
-    echo "FAIL: $1" >&2
-    [[ -f "$work/stderr.txt" ]] && grep -v '^[|+]' "$work/stderr.txt" | tail -n 20 | sed 's/^/installer: /' >&2
-    [[ -n "${pid:-}" ]] && kill "$pid" 2>/dev/null
-    exit 1
-}
-
-[[ -n "${DISPLAY:-}" ]] || skip "no DISPLAY"
-for tool in xdotool import; do
-    command -v "$tool" >/dev/null 2>&1 || skip "$tool is missing"
-done
+log=$work/stderr.txt
+log_prefix="installer: "
+source "$(dirname "$0")/../support/display_test.sh"
+require_display
 
 rm -rf "$work"
 mkdir -p "$work/medium/Installer" "$work/shots"

@@ -8,11 +8,9 @@ installer=$2
 source=$3
 work=$4
 
-fail() {
-    echo "FAIL: $1" >&2
-    [[ -f "$work/stderr.txt" ]] && grep -v '^[|+]' "$work/stderr.txt" | tail -n 20 | sed 's/^/installer: /' >&2
-    exit 1
-}
+log=$work/stderr.txt
+log_prefix="installer: "
+source "$(dirname "$0")/../support/display_test.sh"
 
 rm -rf "$work"
 mkdir -p "$work/sandbox"

@@ -8,25 +8,10 @@ set -u
 probe=$1
 out=$2
 
-skip() {
-    if [[ -n "${KIS_EXPECT_DISPLAY:-}" ]]; then
-        echo "FAIL: $1" >&2
-        exit 1
-    fi
-    echo "skipped: $1"
-    exit 77
-}
-fail() {
-    echo "FAIL: $1" >&2
-    [[ -f "$out/probe.log" ]] && sed 's/^/probe: /' "$out/probe.log" >&2
-    [[ -n "${pid:-}" ]] && kill "$pid" 2>/dev/null
-    exit 1
-}
-
-[[ -n "${DISPLAY:-}" ]] || skip "no DISPLAY"
-for tool in xdotool import; do
-    command -v "$tool" >/dev/null 2>&1 || skip "$tool is missing"
-done
+log=$out/probe.log
+log_prefix="probe: "
+source "$(dirname "$0")/../../support/display_test.sh"
+require_display
 
 mkdir -p "$out"
 rm -f "$out/probe.log" "$out/probe.png"
