@@ -31,7 +31,85 @@ std::string TitleLine() {
     return "|  Error  |" + title + "|";
 }
 
+// True when a backslash followed by rest would be read as the start of an escape (a control byte that
+// follows is itself written as one).
+bool ReadAsEscape(const char* rest) {
+    const unsigned char next = static_cast<unsigned char>(*rest);
+    return next < 0x20 || next == 0x7f || next == '\\' || next == 'n' || next == 'r' || next == 'x';
+}
+
+std::string Escaped(const VString& text, bool doubleBackslash) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.GetLength());
+    for (uint32_t i = 0; i < text.GetLength(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text.GetText()[i]);
+        if (c == '\\' && doubleBackslash && ReadAsEscape(text.GetText() + i + 1)) {
+            out += "\\\\";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c < 0x20 || c == 0x7f) {
+            out += "\\x";
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
 } // namespace
+
+VString CInstallLog::EscapeEntryText(const VString& text) {
+    return VString(Escaped(text, true).c_str());
+}
+
+VString CInstallLog::EscapeRowText(const VString& text) {
+    return VString(Escaped(text, false).c_str());
+}
+
+bool CInstallLog::UnescapeEntryText(const VString& text, VString& out) {
+    const char* in = text.GetText();
+    const uint32_t length = text.GetLength();
+    std::string result;
+    result.reserve(length);
+    for (uint32_t i = 0; i < length; ++i) {
+        if (in[i] != '\\') {
+            result += in[i];
+            continue;
+        }
+        if (i + 1 >= length) return false;
+        const char kind = in[++i];
+        // A backslash before any other character stands for itself (paths and registry keys keep theirs).
+        if (kind == '\\') {
+            result += '\\';
+        } else if (kind == 'n') {
+            result += '\n';
+        } else if (kind == 'r') {
+            result += '\r';
+        } else if (kind == 'x' && i + 2 < length && HexDigit(in[i + 1]) >= 0 && HexDigit(in[i + 2]) >= 0) {
+            result += static_cast<char>(HexDigit(in[i + 1]) * 16 + HexDigit(in[i + 2]));
+            i += 2;
+        } else if (kind == 'x' || kind == 'n' || kind == 'r') {
+            return false;
+        } else {
+            result += '\\';
+            result += kind;
+        }
+    }
+    out.Assign(result.c_str());
+    return true;
+}
 
 CInstallLog::CInstallLog()
     : VObject(GetClassRecord()), m_logPath(VString::Alloc()), m_uninstallPath(VString::Alloc()) {}
@@ -107,19 +185,22 @@ void CInstallLog::SetRowReceiver(VObject* receiver) {
 }
 
 void CInstallLog::WriteRow(const char* marker, const VString& text) {
+    const std::string escaped = Escaped(text, false);
     if (m_log) {
-        const std::string cut(text.GetText(), std::min<uint32_t>(text.GetLength(), kRowTextWidth));
+        const std::string cut = escaped.substr(0, kRowTextWidth);
         std::fprintf(m_log, "|%s|%-240s|\n", marker, cut.c_str());
         std::fflush(m_log);
     }
-    if (m_receiver) m_receiver->AddLogLine(text);
+    if (m_receiver) m_receiver->AddLogLine(VString(escaped.c_str()));
 }
 
 void CInstallLog::AddLine(const VString& text, bool succeeded) {
+    if (!succeeded) ++m_failedRows;
     WriteRow(succeeded ? "         " : " Failure ", text);
 }
 
 void CInstallLog::AddException(const VString& text) {
+    ++m_failedRows;
     WriteRow("Exception", text);
 }
 
@@ -127,7 +208,7 @@ void CInstallLog::AddUninstallEntry(const VString& text, UninstallEntryKind kind
     static const char* const kPrefixes[] = {"[File],", "[Folder],", "[Registry],", "[Shared],",
                                             "[RegisterDLL],"};
     if (kind < UninstallFile || kind > UninstallRegisterDLL || !m_uninstall) return;
-    std::fprintf(m_uninstall, "%s%s\n", kPrefixes[kind], text.GetText());
+    std::fprintf(m_uninstall, "%s%s\n", kPrefixes[kind], Escaped(text, true).c_str());
     std::fflush(m_uninstall);
 }
 

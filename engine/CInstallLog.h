@@ -3,6 +3,8 @@
 #include "foundation/VObject.h"
 #include "foundation/VRef.h"
 
+#include <atomic>
+#include <cstdint>
 #include <cstdio>
 
 class CInstallScript;
@@ -62,6 +64,23 @@ public:
     void AddException(const VFoundation::VString& text);
     void AddUninstallEntry(const VFoundation::VString& text, UninstallEntryKind kind);
 
+    // Failure and Exception rows written so far (any thread may ask).
+    uint32_t GetFailedRowCount() const { return m_failedRows.load(); }
+
+    // Entry texts of the uninstall script are escaped so that a name holding a line break cannot add an
+    // entry, and so that a reader restores the exact name: a line feed becomes "\n", a carriage return
+    // "\r", every other control byte (below 0x20, and 0x7f) "\xHH" with two upper-case hexadecimal
+    // digits, and a backslash is doubled only where it would otherwise start one of these escapes (before
+    // a backslash, "n", "r", "x" or at the end). Every other backslash stands for itself, so Windows paths
+    // and registry keys are written as they are.
+    static VFoundation::VString EscapeEntryText(const VFoundation::VString& text);
+    // The reverse; false (output unspecified) for a cut escape ("\x" without two hexadecimal digits, a
+    // lone backslash at the end).
+    static bool UnescapeEntryText(const VFoundation::VString& text, VFoundation::VString& out);
+    // Log rows are read by people, not programs: control bytes are written as in an entry, backslashes
+    // stay single so that Windows paths read as they are.
+    static VFoundation::VString EscapeRowText(const VFoundation::VString& text);
+
     const VFoundation::VString& GetLogPath() const;
     const VFoundation::VString& GetUninstallPath() const;
 
@@ -73,6 +92,7 @@ private:
     FILE* m_uninstall = nullptr;
     VFoundation::VObject* m_receiverObject = nullptr;
     ILogRowReceiver* m_receiver = nullptr;
+    std::atomic<uint32_t> m_failedRows{0};
     VFoundation::VString* m_logPath;
     VFoundation::VString* m_uninstallPath;
 };

@@ -36,10 +36,19 @@ const char* const kUsage =
     "  --confirm yes|no      silent mode: the answer to every confirm box (default yes)\n"
     "  --screenshots DIR     save a picture of each page as it is shown\n"
     "  --registry FILE       the settings store file\n"
+    "  --uninstall FILE|NAME remove an installed product by its uninstall script or name\n"
+    "  --list                list the installed products\n"
+    "  --rollback            undo the changes of an installation that is aborted\n"
+    "  --check [FILE]        report every problem of the script, install nothing\n"
+    "  --werror              with --check: treat warnings as errors\n"
+    "  --jobs N              decode sample libraries with N workers (1 to 16; also KIS_JOBS)\n"
+    "  --progress            silent mode: print progress lines on standard error\n"
+    "  --quiet               no diagnostic log on standard error\n"
+    "  --diagnostics FILE    write the diagnostic log to FILE\n"
     "  --help, --version\n"
     "\n"
-    "Exit codes: 0 success, 1 installation failed or aborted (silent), 2 a page refused to go on\n"
-    "(silent), 255 start-up failure.\n";
+    "Exit codes: 0 success, 1 installation aborted or stopped (silent), 2 a page refused to go on\n"
+    "(silent), 3 installed with failed steps (silent), 255 start-up failure.\n";
 
 // The file names of the joined paths use the native separator; "Installer/InstallScript.kis" is written
 // with slashes and made native, as a script path is.
@@ -66,7 +75,21 @@ void StopLibraries() {
 
 } // namespace
 
+// A decoder count from the command line or the environment: a whole number from 1 to kMaxJobs.
+static bool ParseJobs(const char* text, const char* source, int& jobs, std::string& message) {
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (*text == '\0' || *end != '\0' || value < 1 || value > CProgramOptions::kMaxJobs) {
+        message = std::string("kis-installer: ") + source + " takes a whole number from 1 to " +
+                  std::to_string(CProgramOptions::kMaxJobs) + ", not \"" + text + "\"";
+        return false;
+    }
+    jobs = static_cast<int>(value);
+    return true;
+}
+
 bool CProgramOptions::Parse(int argc, const char* const* argv, std::string& message) {
+    bool jobsGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         auto value = [&](std::string& out) {
@@ -110,10 +133,35 @@ bool CProgramOptions::Parse(int argc, const char* const* argv, std::string& mess
                 return false;
             }
             variables.emplace_back(assignment.substr(0, equals), assignment.substr(equals + 1));
+        } else if (option == "--uninstall") {
+            if (!value(uninstall)) return false;
+        } else if (option == "--list") {
+            list = true;
+        } else if (option == "--rollback") {
+            rollback = true;
+        } else if (option == "--check") {
+            check = true;
+            if (i + 1 < argc && std::strncmp(argv[i + 1], "--", 2) != 0) checkFile = argv[++i];
+        } else if (option == "--werror") {
+            werror = true;
+        } else if (option == "--jobs") {
+            std::string count;
+            if (!value(count) || !ParseJobs(count.c_str(), "--jobs", jobs, message)) return false;
+            jobsGiven = true;
+        } else if (option == "--progress") {
+            progress = true;
+        } else if (option == "--quiet") {
+            quiet = true;
+        } else if (option == "--diagnostics") {
+            if (!value(diagnostics)) return false;
         } else {
             message = "kis-installer: unknown option " + option;
             return false;
         }
+    }
+    if (!jobsGiven) {
+        const char* environment = std::getenv("KIS_JOBS");
+        if (environment && !ParseJobs(environment, "KIS_JOBS", jobs, message)) return false;
     }
     return true;
 }

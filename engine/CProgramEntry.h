@@ -22,8 +22,26 @@ struct CProgramOptions {
     std::string registry;
     std::vector<std::pair<std::string, std::string>> variables;
 
-    // Reads argv; false (with message) for an unknown option or a missing value.
+    // Uninstalling and listing installed products.
+    std::string uninstall; // --uninstall FILE.kus|NAME
+    bool list = false;
+    bool rollback = false;
+    // Checking a script without installing it; checkFile is empty when the medium's script is meant.
+    bool check = false;
+    std::string checkFile;
+    bool werror = false;
+    // Decoders for sample libraries: 0 when neither --jobs nor KIS_JOBS chose a number.
+    int jobs = 0;
+    bool progress = false;
+    // The diagnostic log: suppressed, or written to a file instead of standard error.
+    bool quiet = false;
+    std::string diagnostics;
+
+    // Reads argv; false (with message) for an unknown option, a missing or malformed value. KIS_JOBS
+    // is read too; --jobs wins over it.
     bool Parse(int argc, const char* const* argv, std::string& message);
+    // The largest number of decoders --jobs and KIS_JOBS accept.
+    static constexpr int kMaxJobs = 16;
     static const char* Usage();
 };
 

@@ -81,6 +81,11 @@ public:
     static void MakeNativePath(char* path);
     static char PathSeparator();
 
+    // Every temporary file that stands in for a file being written (a copy, a decoded sample, a log being
+    // replaced) starts with this prefix, so that a later run can recognise and remove what an interrupted
+    // one left behind.
+    static constexpr const char* kTemporaryPrefix = ".kis-tmp-";
+
     // True when path is a root: "/" on POSIX, a drive root such as "C:\" on Windows.
     bool IsRootPath(const char* path) const;
 

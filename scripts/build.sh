@@ -11,9 +11,11 @@ case "$kind" in
     *) echo "usage: $0 [release|sanitize]" >&2; exit 2 ;;
 esac
 
+launcher=()
+if command -v ccache >/dev/null 2>&1; then launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 generator=()
 if command -v ninja >/dev/null 2>&1; then generator=(-G Ninja); fi
 if [[ ! -f build/$kind/CMakeCache.txt ]]; then
-    cmake -S . -B "build/$kind" "${generator[@]}" "${flags[@]}"
+    cmake -S . -B "build/$kind" "${generator[@]}" "${launcher[@]}" "${flags[@]}"
 fi
 cmake --build "build/$kind" -j "$(nproc)"

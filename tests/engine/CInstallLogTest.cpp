@@ -150,3 +150,37 @@ TEST(InstallLog, UnopenableFilesStillPassRowsToTheReceiver) {
     log->AddLine(VString("still shown"), true);
     EXPECT_EQ(collector->rows.size(), 1u);
 }
+
+TEST(InstallLog, EntryEscapingRestoresEveryNameAndKeepsPlainBackslashes) {
+    const char* const names[] = {"plain/name",  "a\nb\rc",       "C:\\Program Files\\Kit", "C:\\new\\x86",
+                                 "ends with\\", "tab\there\x7f", "\\\\server\\share",      "back\\\nslash"};
+    for (const char* name : names) {
+        const VString escaped = CInstallLog::EscapeEntryText(VString(name));
+        EXPECT_EQ(std::string(escaped.GetText()).find_first_of("\r\n"), std::string::npos) << name;
+        VString restored;
+        ASSERT_TRUE(CInstallLog::UnescapeEntryText(escaped, restored)) << escaped.GetText();
+        EXPECT_STREQ(restored.GetText(), name);
+    }
+    EXPECT_STREQ(CInstallLog::EscapeEntryText(VString("C:\\Program Files\\Kit")).GetText(),
+                 "C:\\Program Files\\Kit");
+    VString restored;
+    EXPECT_FALSE(CInstallLog::UnescapeEntryText(VString("cut\\x4"), restored));
+}
+
+TEST(InstallLog, NameWithLineBreaksCannotForgeEntriesOrRows) {
+    KisTest::TempFolder folder;
+    VRef<CInstallScript> script = SmallScript(folder.Text() + "/$APPLICATION_NAME$Logs");
+    std::string uninstallPath, logPath;
+    {
+        VRef<CInstallLog> log = CInstallLog::CreateForScript(*script, nullptr);
+        log->AddUninstallEntry(VString("/x/evil\n[File],/etc/passwd"), UninstallFile);
+        log->AddLine(VString("Copied /x/evil\n|         |forged row"), false);
+        uninstallPath = log->GetUninstallPath().GetText();
+        logPath = log->GetLogPath().GetText();
+        EXPECT_EQ(log->GetFailedRowCount(), 1u);
+    }
+    const std::string entries = KisTest::ReadFile(uninstallPath);
+    EXPECT_EQ(entries.find("\n[File],/etc/passwd"), std::string::npos);
+    EXPECT_NE(entries.find("[File],/x/evil\\n[File],/etc/passwd\n"), std::string::npos);
+    EXPECT_EQ(KisTest::ReadFile(logPath).find("\n|         |forged row"), std::string::npos);
+}

@@ -231,6 +231,11 @@ TEST(ProgramEntry, CommandLineErrorsAndHelp) {
     EXPECT_EQ(WEXITSTATUS(std::system((program + " --no-such-option 2> /dev/null").c_str())), 255);
     EXPECT_EQ(WEXITSTATUS(std::system((program + " --confirm maybe 2> /dev/null").c_str())), 255);
     EXPECT_EQ(WEXITSTATUS(std::system((program + " --set =x 2> /dev/null").c_str())), 255);
+    EXPECT_EQ(WEXITSTATUS(std::system((program + " --jobs abc 2> /dev/null").c_str())), 255);
+    EXPECT_EQ(WEXITSTATUS(std::system((program + " --jobs 17 2> /dev/null").c_str())), 255);
+    EXPECT_EQ(WEXITSTATUS(std::system(("KIS_JOBS=0 " + program + " --version 2> /dev/null").c_str())), 255);
+    EXPECT_EQ(WEXITSTATUS(std::system(("KIS_JOBS=0 " + program + " --jobs 2 --version > /dev/null").c_str())),
+              0);
 }
 
 TEST(ProgramEntry, SilentRunWalksTheWizardAndSavesEveryPage) {

@@ -1,4 +1,5 @@
 #include "foundation/FilePlatform.h"
+#include "foundation/VFileManager.h"
 
 #include <atomic>
 #include <cerrno>
@@ -110,8 +111,8 @@ CopyResult CopyContents(int in, int out) {
 std::string TemporaryNameIn(const std::string& folder) {
     static std::atomic<uint32_t> counter{0};
     char name[64];
-    std::snprintf(name, sizeof name, ".kis-copy-%ld-%u.tmp", static_cast<long>(::getpid()),
-                  counter.fetch_add(1, std::memory_order_relaxed));
+    std::snprintf(name, sizeof name, "%s%ld-%u.tmp", VFoundation::VFileManager::kTemporaryPrefix,
+                  static_cast<long>(::getpid()), counter.fetch_add(1, std::memory_order_relaxed));
     return folder == "/" ? "/" + std::string(name) : folder + "/" + name;
 }
 
