@@ -4,6 +4,7 @@
 #include "engine/CInstallerSection.h"
 #include "engine/CInstallerVariable.h"
 #include "engine/IInstallerInstruction.h"
+#include "engine/IScriptDiagnostics.h"
 #include "foundation/VObjectArrayTmpl.h"
 #include "foundation/VString.h"
 
@@ -26,6 +27,12 @@ public:
     ~CInstallScript() override;
 
     bool Parse(const char* path);
+    // With a sink, Parse reports what it reads, drops and refuses, and goes on after a script error
+    // (see IScriptDiagnostics). The sink is not owned and must outlive every Parse.
+    void SetDiagnostics(IScriptDiagnostics* diagnostics) { m_diagnostics = diagnostics; }
+    // The file line (from 1) of the script error or refused header that the last Parse met; 0 when it
+    // met none.
+    uint32_t GetFailureLine() const { return m_failureLine; }
     CInstallerVariable* FindVariable(const char* name) const;
     void ExpandVariables(VFoundation::VString& text) const;
     void RunPreRun();
@@ -59,4 +66,6 @@ private:
     VFoundation::VObjectArrayTmpl<CInstallerSection>* m_sections;
     VFoundation::VObjectArrayTmpl<IInstallerInstruction>* m_preRun;
     VFoundation::VObjectArrayTmpl<VFoundation::VString>* m_exclusive;
+    IScriptDiagnostics* m_diagnostics = nullptr;
+    uint32_t m_failureLine = 0;
 };

@@ -5,6 +5,7 @@
 #include "application/platform/headless/HeadlessBackend.h"
 #include "application/platform/headless/HeadlessResponder.h"
 #include "engine/CInstallScript.h"
+#include "engine/CScriptChecker.h"
 #include "engine/CUnattendedInstallation.h"
 #include "foundation/VException.h"
 #include "foundation/VFileManager.h"
@@ -65,6 +66,16 @@ bool FirstScriptIn(const VString& folder, VString& scriptPath) {
     if (!entries || entries->GetCount() == 0) return false;
     scriptPath.Assign(entries->GetObjectAtIndex(0)->GetName());
     return true;
+}
+
+// " (InstallScript.kis, line 24)" for a script error met on a line, also written to standard error in the
+// form compilers use; empty when the parse met no line.
+std::string ScriptPlace(const VString& scriptPath, uint32_t line, const char* message) {
+    if (line == 0) return std::string();
+    std::fprintf(stderr, "%s:%u: error: %s\n", scriptPath.GetText(), line, message);
+    VString name;
+    scriptPath.GetLastPathComponent(name);
+    return " (" + std::string(name.GetText()) + ", line " + std::to_string(line) + ")";
 }
 
 void StopLibraries() {
@@ -171,20 +182,7 @@ const char* CProgramOptions::Usage() {
 }
 
 bool CProgramEntry::LocateInstallScript(const VString& baseFolder, VString& scriptPath) {
-    VFileManager* files = VFileManager::Instance();
-    const VString standard = Joined(baseFolder, "Installer/InstallScript.kis");
-    if (files->FileExistsAtPath(standard.GetText())) {
-        scriptPath.Assign(standard);
-        return true;
-    }
-    if (FirstScriptIn(Joined(baseFolder, "Installer"), scriptPath)) return true;
-    const VString beside = Joined(baseFolder, "InstallScript.kis");
-    if (files->FileExistsAtPath(beside.GetText())) {
-        scriptPath.Assign(beside);
-        return true;
-    }
-    if (FirstScriptIn(baseFolder, scriptPath)) return true;
-
+    if (FindInstallScript(baseFolder, scriptPath)) return true;
     VApplication::AlertText(
         "Unable to automatically locate the InstallScript.\n This file should normally be located in\n"
         "CWD/Installer/InstallScript.kis\nPlease find the file required.");
@@ -198,6 +196,22 @@ bool CProgramEntry::LocateInstallScript(const VString& baseFolder, VString& scri
     VApplication::AlertText(
         "This applications needs an install script (*.kis) to run. Please try again later");
     return false;
+}
+
+bool CProgramEntry::FindInstallScript(const VString& baseFolder, VString& scriptPath) {
+    VFileManager* files = VFileManager::Instance();
+    const VString standard = Joined(baseFolder, "Installer/InstallScript.kis");
+    if (files->FileExistsAtPath(standard.GetText())) {
+        scriptPath.Assign(standard);
+        return true;
+    }
+    if (FirstScriptIn(Joined(baseFolder, "Installer"), scriptPath)) return true;
+    const VString beside = Joined(baseFolder, "InstallScript.kis");
+    if (files->FileExistsAtPath(beside.GetText())) {
+        scriptPath.Assign(beside);
+        return true;
+    }
+    return FirstScriptIn(baseFolder, scriptPath);
 }
 
 int CProgramEntry::Run(int argc, const char* const* argv) {
@@ -215,11 +229,42 @@ int CProgramEntry::Run(int argc, const char* const* argv) {
         std::printf("%s\n", kVersion);
         return 0;
     }
+    if (options.check) return RunCheck(options);
     if (!options.silent && !m_frontEnd) {
         std::fprintf(stderr, "kis-installer: this build installs only unattended; run it with --silent\n");
         return kStartupFailure;
     }
     return RunScript(options);
+}
+
+int CProgramEntry::RunCheck(const CProgramOptions& options) {
+    VFoundation::InitializeLibrary();
+    VApplication::InitializeLibrary();
+    VApplication::SetBackend(std::make_shared<VApplication::HeadlessBackend>(
+        std::make_shared<VApplication::SilentResponder>(VApplication::SilentResponder::Options())));
+    VApplication::SetModule();
+    VApplication::SetNames("KIS", "Kestrawin");
+    if (!options.registry.empty()) VApplication::VRegistry::SetStoreLocation(options.registry.c_str());
+    std::string scriptPath = options.checkFile, medium;
+    int exitCode = kStartupFailure;
+    if (!scriptPath.empty()) {
+        medium = options.medium.empty() ? CScriptChecker::MediumOf(scriptPath) : options.medium;
+    } else {
+        VString baseFolder(options.medium.c_str());
+        if (options.medium.empty()) {
+            baseFolder = VApplication::GetModulePath();
+            baseFolder.RemoveLastPathComponent();
+        }
+        VString found;
+        if (FindInstallScript(baseFolder, found))
+            scriptPath = found.GetText();
+        else
+            std::fprintf(stderr, "kis-installer: no install script found in %s\n", baseFolder.GetText());
+        medium = baseFolder.GetText();
+    }
+    if (!scriptPath.empty()) exitCode = CScriptChecker::Run(scriptPath, medium, options.werror, stdout);
+    StopLibraries();
+    return exitCode;
 }
 
 int CProgramEntry::RunScript(const CProgramOptions& options) {
@@ -251,16 +296,19 @@ int CProgramEntry::RunScript(const CProgramOptions& options) {
 
     int exitCode = kStartupFailure;
     CInstallScript* script = nullptr;
+    VString scriptPath;
     try {
         VString baseFolder = VApplication::GetModulePath();
         baseFolder.RemoveLastPathComponent();
-        VString scriptPath;
         if (LocateInstallScript(baseFolder, scriptPath)) {
             script = new CInstallScript();
             if (!script->Parse(scriptPath.GetText())) {
-                VApplication::AlertText(
+                const std::string place = ScriptPlace(scriptPath, script->GetFailureLine(),
+                                                      "the installation script cannot be parsed");
+                VApplication::AlertBox(
                     "Failed to parse the installation script.\nCannot continue with execution.\n"
-                    "Please contact Kestrawin technical support\nsupport@kestrawin.com");
+                    "Please contact Kestrawin technical support\nsupport@kestrawin.com%s",
+                    place.c_str());
             } else {
                 for (const auto& [name, value] : options.variables)
                     script->SetVariable(name.c_str(), value.c_str());
@@ -278,9 +326,12 @@ int CProgramEntry::RunScript(const CProgramOptions& options) {
     } catch (const VException& exception) {
         VString description;
         exception.GetDescription(description);
+        const std::string place = script ? ScriptPlace(scriptPath, script->GetFailureLine(),
+                                                       exception.GetDescriptionText().GetText())
+                                         : std::string();
         VApplication::AlertBox(
-            "Caught vexception in main function. Cannot continue operation.\nError reason: %s",
-            description.GetText());
+            "Caught vexception in main function. Cannot continue operation.\nError reason: %s%s",
+            description.GetText(), place.c_str());
         exitCode = kStartupFailure;
     } catch (...) {
         VApplication::AlertText("Caught unknown exception in main function. Cannot continue operation.\n");

@@ -76,9 +76,13 @@ public:
 
     // Finds the install script below base folder by the four tries, else asks for one.
     static bool LocateInstallScript(const VFoundation::VString& baseFolder, VFoundation::VString& scriptPath);
+    // The four tries of LocateInstallScript, without asking.
+    static bool FindInstallScript(const VFoundation::VString& baseFolder, VFoundation::VString& scriptPath);
 
 private:
     int RunScript(const CProgramOptions& options);
+    // --check: reports the script's problems on standard output; installs, shows and writes nothing.
+    int RunCheck(const CProgramOptions& options);
 
     IInstallerFrontEnd* m_frontEnd;
 };

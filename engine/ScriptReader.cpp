@@ -32,7 +32,8 @@ bool ScriptReader::ReadLine(std::string& line) {
     // Text stops at a NUL byte, as it does for every string of the system.
     if (const void* nul = std::memchr(start, 0, kept))
         kept = static_cast<size_t>(static_cast<const char*>(nul) - start);
-    if (kept > kMaxLineLength) {
+    m_lineCut = kept > kMaxLineLength;
+    if (m_lineCut) {
         VFoundation::LogPrintf("Script line %u is longer than %u characters; the rest of it is ignored\n",
                                m_lineNumber, kMaxLineLength);
         kept = kMaxLineLength;

@@ -12,9 +12,12 @@ public:
     bool Open(const char* path);
     bool ReadLine(std::string& line);
     uint32_t GetLineNumber() const { return m_lineNumber; }
+    // True when the line last read was cut at the limit.
+    bool WasLineCut() const { return m_lineCut; }
 
 private:
     std::string m_data;
     size_t m_position = 0;
     uint32_t m_lineNumber = 0;
+    bool m_lineCut = false;
 };

@@ -64,8 +64,7 @@ If FileExists, $CWD_FOLDER$/Installer/InstallScript.kis, 1, 2
 NotifyUser, Welcome to $APPLICATION_NAME$ $APPLICATION_VERSION$
 NoOp
 {Exclusive}
-Small
-Large
+Extras
 {MainInstall}
 {Section}, 100, Program, The program files, Required, WIN32
 CreateDirectory, $INSTALL_DIR$/bin
@@ -174,8 +173,13 @@ TEST(ProgramEntry, ScriptErrorsEndWithTheirMessageAndStartupFailure) {
     EXPECT_EQ(Contains(outcome.errors,
                        "Alert: Caught vexception in main function. Cannot continue operation.\\n"
                        "Error reason: Exception id: 0 src: Unknown descr: Variables and Global setup "
-                       "must have been defined before the pages section\n"),
+                       "must have been defined before the pages section (InstallScript.kis, line 2)\n"),
               "");
+    // The same place in the form editors jump to.
+    EXPECT_EQ(
+        Contains(outcome.errors, medium + "/Installer/InstallScript.kis:2: error: Variables and Global setup "
+                                          "must have been defined before the pages section\n"),
+        "");
 
     KisTest::WriteFile(medium + "/Installer/InstallScript.kis", "not a script\n");
     outcome = RunInstaller(sandbox, medium);
@@ -184,7 +188,40 @@ TEST(ProgramEntry, ScriptErrorsEndWithTheirMessageAndStartupFailure) {
                        "Alert: Failed to parse the installation script.\\nCannot continue with "
                        "execution.\\nPlease contact Kestrawin technical support"),
               "");
+    EXPECT_EQ(Contains(outcome.errors, "support@kestrawin.com (InstallScript.kis, line 1)\n"), "");
     EXPECT_EQ(outcome.errors.find("[Job Server]"), std::string::npos);
+}
+
+TEST(ProgramEntry, CheckModeReportsOnStandardOutputAndInstallsNothing) {
+    KisTest::TempFolder sandbox;
+    const std::string medium = sandbox / "medium";
+    const std::string script = medium + "/Installer/InstallScript.kis";
+    KisTest::WriteFile(script, kScript);
+    const std::string program = "'" KIS_BINARY_DIR "/ui/kis-installer' ";
+    auto run = [&](const std::string& arguments) {
+        const std::string output = sandbox / "stdout.txt";
+        const int status = std::system((program + arguments + " > '" + output + "' 2>/dev/null").c_str());
+        return std::make_pair(WIFEXITED(status) ? WEXITSTATUS(status) : -1, KisTest::ReadFile(output));
+    };
+    auto [code, output] =
+        run("--check --medium '" + medium + "' --registry '" + (sandbox / "registry.db") + "'");
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(output, "0 error(s), 0 warning(s)\n");
+    EXPECT_FALSE(KisTest::fs::exists(sandbox / "registry.db"));
+
+    KisTest::WriteFile(script, std::string(kScript) + "Copyfile, a, b\n");
+    std::tie(code, output) = run("--check '" + script + "'");
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(output, script +
+                          ":45: warning: unknown keyword \"Copyfile\"; the line is dropped (did you mean "
+                          "CopyFile?)\n0 error(s), 1 warning(s)\n");
+    std::tie(code, output) = run("--check '" + script + "' --werror");
+    EXPECT_EQ(code, 1);
+
+    std::tie(code, output) = run("--check '" + (sandbox / "none.kis") + "'");
+    EXPECT_EQ(code, 255);
+    std::tie(code, output) = run("--check --medium '" + (sandbox / "empty") + "'");
+    EXPECT_EQ(code, 255);
 }
 
 TEST(ProgramEntry, WithoutAScriptItAsksAndGivesUp) {
