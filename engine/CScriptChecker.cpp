@@ -355,13 +355,14 @@ void CScriptChecker::CheckPages() {
             if (options.empty())
                 Add(page.line, Severity::Error, "a DocumentView page needs at least a title in its options");
             else if (!option(4).empty())
-                CheckMediumPath(page.line, option(4), "document file", false, true);
+                CheckMediumPath(page.line, option(4), "document file", PathKind::File, true);
         } else if (page.type == "LicenceView") {
-            const std::string path = Fields(page.argument.substr(0, page.argument.find(','))).front();
+            VString licence(page.argument.substr(0, page.argument.find(',')).c_str());
+            const std::string path = licence.Trim().GetText();
             if (path.empty())
                 Add(page.line, Severity::Error, "the licence page names no licence file");
             else
-                CheckMediumPath(page.line, path, "licence file", false, true);
+                CheckMediumPath(page.line, path, "licence file", PathKind::File, true);
         } else if (page.type == "InstallLocationView" || page.type == "ZDRKitPieceView") {
             VString name(option(0).c_str());
             if (page.type == "InstallLocationView") m_script->ExpandVariables(name);
@@ -371,7 +372,7 @@ void CScriptChecker::CheckPages() {
                     "the " + page.type + " page names no declared variable to hold the install location (" +
                         Quoted(name.GetText()) + ")");
             if (page.type == "ZDRKitPieceView" && !option(2).empty())
-                CheckMediumPath(page.line, option(2), "kit library folder", true);
+                CheckMediumPath(page.line, option(2), "kit library folder", PathKind::Folder);
         } else if (page.type == "InstallProcessView") {
             if (processPage)
                 Add(page.line, Severity::Error,
@@ -380,9 +381,9 @@ void CScriptChecker::CheckPages() {
             else
                 processPage = &page;
             if (!option(0).empty() && option(0) != "LogView")
-                CheckMediumPath(page.line, option(0), "slideshow folder", true);
+                CheckMediumPath(page.line, option(0), "slideshow folder", PathKind::Folder);
         } else if (page.type == "ImageView") {
-            if (!option(1).empty()) CheckMediumPath(page.line, option(1), "picture file", false);
+            if (!option(1).empty()) CheckMediumPath(page.line, option(1), "picture file", PathKind::File);
         } else if (page.type == "CompletionView") {
             if (&page != &m_pages.back())
                 Add(page.line, Severity::Error, "the completion page must be the last page");
@@ -413,11 +414,11 @@ void CScriptChecker::CheckBlocks() {
             const std::vector<std::string> fields = Fields(arguments);
             if (fields.empty() || fields[0].empty()) continue;
             if (keyword == "CopyFile")
-                CheckMediumPath(instruction.line, fields[0], "copy source file", false);
+                CheckMediumPath(instruction.line, fields[0], "copy source", PathKind::Either);
             else if (keyword == "CopyDirectory" || keyword == "ZdrcaCopyDirectory")
-                CheckMediumPath(instruction.line, fields[0], "copy source folder", true);
+                CheckMediumPath(instruction.line, fields[0], "copy source folder", PathKind::Folder);
             else if (keyword == "ShowSplashScreen")
-                CheckMediumPath(instruction.line, fields[0], "splash screen picture", false);
+                CheckMediumPath(instruction.line, fields[0], "splash screen picture", PathKind::File);
         }
     }
 }
@@ -465,7 +466,7 @@ bool CScriptChecker::IsDeclared(const std::string& name) const {
 }
 
 void CScriptChecker::CheckMediumPath(uint32_t line, const std::string& argument, const char* what,
-                                     bool folder, bool always) {
+                                     PathKind kind, bool always) {
     VString expanded(argument.c_str());
     m_script->ExpandVariables(expanded);
     VFileManager::MakeNativePath(expanded);
@@ -482,7 +483,10 @@ void CScriptChecker::CheckMediumPath(uint32_t line, const std::string& argument,
     if (!inMedium && !(always && std::filesystem::path(path).is_absolute())) return;
     bool isDirectory = false;
     const bool exists = VFileManager::Instance()->FileExistsAtPath(path.c_str(), &isDirectory);
-    if (exists && isDirectory == folder) return;
-    Add(line, Severity::Error,
-        std::string(what) + (exists ? (folder ? " is a file: " : " is a folder: ") : " not found: ") + path);
+    if (!exists) {
+        Add(line, Severity::Error, std::string(what) + " not found: " + path);
+    } else if (kind != PathKind::Either && isDirectory != (kind == PathKind::Folder)) {
+        Add(line, Severity::Error,
+            std::string(what) + (isDirectory ? " is a folder: " : " is a file: ") + path);
+    }
 }

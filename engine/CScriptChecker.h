@@ -86,9 +86,10 @@ private:
     void CheckBlocks();
     void CheckSections();
     void CheckVariables();
+    enum class PathKind { File, Folder, Either };
     // A path argument: expanded as at run time; a missing file or folder is reported when the path lies
-    // in the medium (or always, with always set).
-    void CheckMediumPath(uint32_t line, const std::string& argument, const char* what, bool folder,
+    // in the medium (or, with always set, wherever an absolute path points).
+    void CheckMediumPath(uint32_t line, const std::string& argument, const char* what, PathKind kind,
                          bool always = false);
     bool IsDeclared(const std::string& name) const;
     // The line of the first such tag, else 1.

@@ -68,10 +68,6 @@ Checked Check(const std::string& text, bool warningsAsErrors = false, const Temp
     return checked;
 }
 
-std::string Listed(const Checked& checked) {
-    return checked.printed;
-}
-
 struct Case {
     int after;
     const char* lines;
@@ -123,7 +119,7 @@ const Case kCases[] = {
     {11, "CopyFile, $DIR$/a, $DIR$/b, 755", 0, 12, Severity::Warning,
      "CopyFile mode \"755\" is not an octal mode"},
     {11, "CopyFile, $CWD_FOLDER$/gone.txt, $DIR$/gone.txt", 0, 12, Severity::Error,
-     "copy source file not found: "},
+     "copy source not found: "},
     {11, "CopyDirectory, $CWD_FOLDER$/Payload, $DIR$", 0, 12, Severity::Error,
      "copy source folder not found: "},
     {11, "CreateDirectory, $NOPE$/x", 0, 12, Severity::Warning, "$NOPE$ names no variable"},
@@ -141,7 +137,7 @@ const Case kCases[] = {
 TEST(ScriptChecker, CleanScriptHasNoDiagnostics) {
     const Checked checked = Check(kCleanScript);
     EXPECT_TRUE(checked.read);
-    EXPECT_EQ(Listed(checked), "0 error(s), 0 warning(s)\n");
+    EXPECT_EQ(checked.printed, "0 error(s), 0 warning(s)\n");
     EXPECT_EQ(checked.exitCode, 0);
 }
 
@@ -152,7 +148,7 @@ TEST(ScriptChecker, ReportsEachProblemOnItsLine) {
         const Checked checked =
             Check(c.after || c.lines[0] ? Changed(c.after, c.lines, c.removed) : Changed(-1, "", c.removed));
         ASSERT_TRUE(checked.read);
-        ASSERT_EQ(checked.diagnostics.size(), 1u) << Listed(checked);
+        ASSERT_EQ(checked.diagnostics.size(), 1u) << checked.printed;
         EXPECT_EQ(checked.diagnostics[0].line, c.line);
         EXPECT_EQ(checked.diagnostics[0].severity, c.severity);
         EXPECT_NE(checked.diagnostics[0].text.find(c.text), std::string::npos) << checked.diagnostics[0].text;
@@ -179,7 +175,7 @@ TEST(ScriptChecker, GoesOnAfterErrorsAndListsThemInLineOrder) {
                                "FolderExists, a\n";
     const Checked checked = Check(script);
     EXPECT_EQ(
-        Listed(checked),
+        checked.printed,
         "S:2: error: Variables and Global setup must have been defined before the pages section\n"
         "S:7: error: APPLICATION_LOGPATH is not declared: no install log can be written, so no installation "
         "can start\n"
@@ -193,7 +189,7 @@ TEST(ScriptChecker, GoesOnAfterErrorsAndListsThemInLineOrder) {
 
 TEST(ScriptChecker, WerrorTurnsWarningsIntoErrors) {
     const Checked checked = Check(Changed(1, "stray line"), true);
-    EXPECT_EQ(Listed(checked),
+    EXPECT_EQ(checked.printed,
               "S:2: error: line belongs to no tag and is ignored\n1 error(s), 0 warning(s)\n");
     EXPECT_EQ(checked.exitCode, 1);
 }
@@ -215,7 +211,7 @@ TEST(ScriptChecker, MediumFilesThatExistAreClean) {
                               "If FileExists, $DIR$/readme.txt, 1, 2\n"
                               "NoOp";
     const Checked checked = Check(Changed(8, added, 9), false, &medium);
-    EXPECT_EQ(Listed(checked), "0 error(s), 0 warning(s)\n");
+    EXPECT_EQ(checked.printed, "0 error(s), 0 warning(s)\n");
 }
 
 TEST(ScriptChecker, NeverExecutesAnInstruction) {
@@ -225,7 +221,7 @@ TEST(ScriptChecker, NeverExecutesAnInstruction) {
     const std::string remove = "DeleteFile, " + planted + ", force\nDeleteDirectory, " + medium.Text() +
                                ", [recursive force]\nExecuteApplicationSync, /bin/rm, -f, " + planted;
     const Checked checked = Check(Changed(11, remove + "\n{PreRun}\n" + remove), false, &medium);
-    EXPECT_EQ(checked.exitCode, 0) << Listed(checked);
+    EXPECT_EQ(checked.exitCode, 0) << checked.printed;
     EXPECT_EQ(KisTest::ReadFile(planted), "keep me");
 }
 
