@@ -12,8 +12,8 @@ class VObject;
 // physical line of the file, counted from 1 (blank and comment lines count). With a sink set, Parse
 // accepts exactly what it accepts without one, but a script error no longer ends it: the error is
 // reported and the parse goes on as if the offending line were absent (a tag out of order is read as if
-// the order were right), so that one parse finds every error. Calls come in line order, on the thread
-// that parses.
+// the order were right), so that one parse finds every error. Calls come on the thread that parses, in
+// line order, except that the cut lines are all reported first, while the file is read.
 class IScriptDiagnostics {
 public:
     // What a line made, or what body it belongs to.
