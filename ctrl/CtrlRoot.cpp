@@ -554,13 +554,18 @@ void CtrlRoot::Draw(IGraphicsContext& context) {
 void CtrlRoot::Invalidate(int x, int y, int width, int height, Ctrl*) {
     if (!IsVisible()) return;
     const VRect rect = IntersectRects(VRect{x, y, width, height}, VRect{0, 0, GetWidth(), GetHeight()});
-    if (rect.IsEmpty()) return;
+    if (rect.IsEmpty() || m_paintingDeferred.load(std::memory_order_relaxed)) return;
     if (IsOnUIThread() && m_window) {
         if (IPlatformWindow* platform = m_window->GetPlatformWindow()) platform->Invalidate(rect);
         return;
     }
     std::lock_guard<std::mutex> lock(m_pendingGuard);
     m_pendingInvalid = UniteRects(m_pendingInvalid, rect);
+}
+
+void CtrlRoot::SetPaintingDeferred(bool deferred) {
+    const bool was = m_paintingDeferred.exchange(deferred);
+    if (was && !deferred) Redraw();
 }
 
 bool CtrlRoot::EnsureOffscreen() {

@@ -8,6 +8,7 @@
 
 #include <cairo.h>
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 
@@ -48,6 +49,10 @@ public:
     // Gives the root its window (not retained) and its frame (0, 0, width, height), starts the refresh tick
     // and the waiting timers. Called by VWindow once the platform window exists.
     void AttachWindow(VWindow* window, int width, int height);
+    // While deferred, invalidations are not passed to the window, so nothing is laid out or painted (an
+    // unattended run that no one watches); the controls keep their state, a picture saved from the root
+    // draws it whole, and ending the deferral paints the whole root again.
+    void SetPaintingDeferred(bool deferred);
     // Stops every platform timer (running timers go back to waiting) and forgets the window.
     void DetachWindow();
 
@@ -158,6 +163,7 @@ private:
 
     std::mutex m_pendingGuard;
     VRect m_pendingInvalid;
+    std::atomic<bool> m_paintingDeferred{false};
 
     cairo_surface_t* m_offscreen = nullptr;
     VFoundation::VRef<CairoGraphicsContext> m_context;

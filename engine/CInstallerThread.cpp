@@ -8,6 +8,7 @@
 #include "foundation/VString.h"
 #include "instructions/CZdrcaCopyDirectoryInstruction.h"
 
+#include <algorithm>
 #include <cstring>
 
 using namespace VFoundation;
@@ -43,6 +44,7 @@ bool CInstallerThread::Run() {
         }
         const int count = section->GetInstructionCount();
         const float instructionShare = sectionShare / static_cast<float>(count);
+        m_currentShare.store(instructionShare);
         int32_t step = 1;
         for (int64_t index = 0; index < count;) {
             if (m_abortRequested.load()) return false;
@@ -96,9 +98,9 @@ bool CInstallerThread::Run() {
                 }
                 step = 1;
             }
+            m_currentInstruction.store(nullptr);
             AddProgress(instructionShare);
             index += step;
-            m_currentInstruction.store(nullptr);
         }
     }
     return true;
@@ -111,6 +113,13 @@ float CInstallerThread::GetProgress() {
 void CInstallerThread::Abort() {
     m_abortRequested.store(true);
     if (IInstallerInstruction* instruction = m_currentInstruction.load()) instruction->Abort();
+}
+
+float CInstallerThread::GetDetailedProgress() const {
+    const float done = m_progress.load();
+    const float share = m_currentShare.load();
+    const float running = std::clamp(GetCurrentInstructionProgress(), 0.0f, 1.0f);
+    return std::min(1.0f, done + share * running);
 }
 
 float CInstallerThread::GetCurrentInstructionProgress() const {

@@ -29,6 +29,9 @@ public:
     float GetProgress() override;
     void Abort() override;
     float GetCurrentInstructionProgress() const;
+    // The overall progress with the running instruction's share filled as far as it has come: it moves
+    // during a long instruction and never goes back.
+    float GetDetailedProgress() const;
 
     bool IsAbortRequested() const { return m_abortRequested.load(); }
 
@@ -40,5 +43,6 @@ private:
     CInstallScript* m_script = nullptr;
     VFoundation::VRef<CInstallLog> m_log;
     std::atomic<IInstallerInstruction*> m_currentInstruction{nullptr};
+    std::atomic<float> m_currentShare{0.0f};
     IZdrcaInstallHost* m_installHost = nullptr;
 };

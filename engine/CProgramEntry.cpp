@@ -12,6 +12,7 @@
 #include "foundation/VFoundation.h"
 #include "foundation/VLog.h"
 #include "foundation/VRef.h"
+#include "instructions/CZdrcaCopyDirectoryInstruction.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -293,6 +294,8 @@ int CProgramEntry::RunScript(const CProgramOptions& options) {
     }
     VApplication::SetNames("KIS", "Kestrawin");
     if (!options.registry.empty()) VApplication::VRegistry::SetStoreLocation(options.registry.c_str());
+    CZdrcaCopyDirectoryInstruction::SetDefaultJobCount(
+        options.jobs > 0 ? options.jobs : CZdrcaCopyDirectoryInstruction::OnlineProcessorJobs());
 
     int exitCode = kStartupFailure;
     CInstallScript* script = nullptr;

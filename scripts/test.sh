@@ -22,6 +22,19 @@ for kind in release sanitize; do
     fi
 done
 
+# ThreadSanitizer: the suites whose code runs on several threads (threads and the job server, the
+# installer thread, the parallel decoding, the panels that receive rows and texts from the installer
+# thread) and one unattended installation with two decoders.
+echo "== ThreadSanitizer build"
+scripts/build.sh tsan
+echo "== ThreadSanitizer tests"
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
+build/tsan/tests/foundation_tests --gtest_brief=1 --gtest_filter='VThread*:VJobServer*:VCriticalSection*:VLock*:VMutex*:VSemaphore*'
+build/tsan/tests/engine_tests --gtest_brief=1 --gtest_filter='InstallerThread*:ZdrcaCopyDirectory*:FlacDecoder*'
+build/tsan/tests/ui_tests --gtest_brief=1 --gtest_filter='ProcessPanelTest*:InstallerUI*:CZDRKitPieceViewPanel*:ProgressReporter*'
+bash tests/e2e/silent_jobs_test.sh build/tsan/examples/kis_make_demo build/tsan/ui/kis-installer "$PWD" \
+    build/tsan/silent_jobs_e2e 2
+
 if [[ -x scripts/fuzz.sh ]]; then
     scripts/fuzz.sh
 fi

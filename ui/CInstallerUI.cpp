@@ -344,7 +344,9 @@ void CInstallerUI::StartInstallation() {
     HideButton(m_nextButton.Get());
     GetRoot()->StartTimer(kProgressTimerId, kProgressPeriodMs, m_timerControl.Get());
     VRef<CInstallLog> log = CInstallLog::CreateForScript(*m_script, m_currentPanel.Get());
-    VRef<CInstallerThread> thread = MakeRef<CInstallerThread>(this, m_script, log.Get(), FindKitPieceHost());
+    IZdrcaInstallHost* host = FindKitPieceHost();
+    if (host) host->BeginInstallation();
+    VRef<CInstallerThread> thread = MakeRef<CInstallerThread>(this, m_script, log.Get(), host);
     if (!m_jobServer->AddJob(thread.Get()))
         throw VException(0, nullptr,
                          "Failed to start the installation thread. Please try rerunning the installer");
@@ -442,6 +444,10 @@ void CInstallerUI::JobFailed(VJobServer*, VJob*) {
 
 void CInstallerUI::JobEnded(bool succeeded) {
     StopProgressTimer();
+    if (m_processPageIndex >= 0)
+        if (auto* process =
+                dynamic_cast<CInstallProcessPanel*>(m_panels->GetObjectAtIndex(m_processPageIndex)))
+            process->FlushLogRows();
     m_installing = false;
     m_installSucceeded = succeeded;
     GoNext();
@@ -451,10 +457,29 @@ void CInstallerUI::SplashScreenClosed() {
     Show();
 }
 
+// Texts sent faster than the user-interface thread shows them replace one another: only the latest is
+// shown, and one task at a time is posted for them.
 void CInstallerUI::SetMessage(const VString& text) {
+    if (VApplication::IsUIThread()) {
+        SetStatusText(text.GetText());
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_messageGuard);
+        m_pendingMessage.assign(text.GetText());
+        if (m_messagePosted) return;
+        m_messagePosted = true;
+    }
     VRef<CInstallerUI> self = VRef<CInstallerUI>::Retained(this);
-    std::string copy(text.GetText());
-    OnUIThread([self, copy] { self->SetStatusText(copy.c_str()); });
+    VApplication::PostToUIThread([self] {
+        std::string latest;
+        {
+            std::lock_guard<std::mutex> lock(self->m_messageGuard);
+            latest.swap(self->m_pendingMessage);
+            self->m_messagePosted = false;
+        }
+        self->SetStatusText(latest.c_str());
+    });
 }
 
 void CInstallerUI::RebootRequired() {

@@ -17,6 +17,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
+#include <string>
 
 class CInstallScript;
 class CStageDisplayPanel;
@@ -128,5 +130,9 @@ private:
     VFoundation::VRef<CTimerControl> m_timerControl;
     VFoundation::VRef<VCtrl::CtrlLabel> m_statusLine;
     std::atomic<bool> m_rebootNeeded{false};
+    // The latest status text sent from another thread and not yet shown.
+    mutable std::mutex m_messageGuard;
+    std::string m_pendingMessage;
+    bool m_messagePosted = false;
     VFoundation::VRef<VCtrl::CtrlButtonStyle> m_buttonStyle;
 };

@@ -3,6 +3,7 @@
 #include "application/IApplicationBackend.h"
 #include "foundation/VException.h"
 #include "foundation/VRef.h"
+#include "ui/CProgressReporter.h"
 
 #include <memory>
 #include <string>
@@ -38,6 +39,7 @@ private:
     void Drive();
     void SaveScreenshot();
     void Finish(int code);
+    void ReportProgress();
 
     CInstallerUI& m_window;
     std::string m_screenshots;
@@ -48,4 +50,6 @@ private:
     bool m_finished = false;
     std::unique_ptr<VFoundation::VException> m_error;
     VApplication::TimerId m_waitTimer = 0;
+    // --progress: the lines on standard error.
+    std::unique_ptr<CProgressReporter> m_progress;
 };

@@ -74,6 +74,18 @@ bool StartsWithBytes(const VString& text, const VString& prefix) {
            std::memcmp(text.GetText(), prefix.GetText(), prefix.GetLength()) == 0;
 }
 
+bool IsSeparator(char c) {
+    return c == '/' || c == '\\';
+}
+
+// path is folder or lies below it, by whole path components.
+bool IsAtOrBelow(const VString& path, const VString& folder) {
+    if (!StartsWithBytes(path, folder)) return false;
+    const size_t length = folder.GetLength();
+    return path.GetLength() == length || length == 0 || IsSeparator(folder.GetText()[length - 1]) ||
+           IsSeparator(path.GetText()[length]);
+}
+
 } // namespace
 
 // CKitPieceObject
@@ -486,33 +498,53 @@ void CZDRKitPieceViewPanel::HandleCtrlEvent(const VCtrl::CtrlEvent& event) {
     UpdateTotal();
 }
 
-bool CZDRKitPieceViewPanel::IsInstallPath(const VString& folder) {
+CZDRKitPieceViewPanel::CChoice CZDRKitPieceViewPanel::GetChoice() const {
+    {
+        std::lock_guard<std::mutex> lock(m_choiceGuard);
+        if (m_choiceTaken) return m_choice;
+    }
+    CChoice choice;
     for (CKitPieceObject* piece : *m_pieces)
-        if (piece->IsSelected() && piece->GetFolder().GetLength() == folder.GetLength() &&
-            StartsWithBytes(piece->GetFolder(), folder))
-            return true;
+        if (piece->IsSelected()) choice.folders.push_back(piece->GetFolder());
+    const CInstallSize* size = GetChosenInstallSize();
+    choice.filesPerFolder = size ? size->GetFilesPerFolder() : 0;
+    return choice;
+}
+
+// The installer thread asks while the user-interface thread owns the controls: it gets the choice as it
+// stood when the installation began.
+void CZDRKitPieceViewPanel::BeginInstallation() {
+    {
+        std::lock_guard<std::mutex> lock(m_choiceGuard);
+        m_choiceTaken = false;
+    }
+    CChoice now = GetChoice();
+    std::lock_guard<std::mutex> lock(m_choiceGuard);
+    m_choice = std::move(now);
+    m_choiceTaken = true;
+}
+
+bool CZDRKitPieceViewPanel::IsInstallPath(const VString& folder) {
+    for (const VString& chosen : GetChoice().folders)
+        if (chosen.GetLength() == folder.GetLength() && StartsWithBytes(chosen, folder)) return true;
     return false;
 }
 
 bool CZDRKitPieceViewPanel::IsOnInstallPath(const VString& folder) {
-    for (CKitPieceObject* piece : *m_pieces)
-        if (piece->IsSelected() &&
-            (StartsWithBytes(piece->GetFolder(), folder) || StartsWithBytes(folder, piece->GetFolder())))
-            return true;
+    for (const VString& chosen : GetChoice().folders)
+        if (IsAtOrBelow(chosen, folder) || IsAtOrBelow(folder, chosen)) return true;
     return false;
 }
 
 int32_t CZDRKitPieceViewPanel::GetMaxFilesPerFolder() {
-    const CInstallSize* size = GetChosenInstallSize();
-    return size ? size->GetFilesPerFolder() : 0;
+    return GetChoice().filesPerFolder;
 }
 
 int32_t CZDRKitPieceViewPanel::GetInstallPathCount() {
     int32_t count = 0;
-    for (CKitPieceObject* piece : *m_pieces) {
-        if (!piece->IsSelected()) continue;
-        auto entries = VFileManager::Instance()->DirectoryContentsAtPath(piece->GetFolder().GetText(),
-                                                                         nullptr, false, false);
+    for (const VString& chosen : GetChoice().folders) {
+        auto entries =
+            VFileManager::Instance()->DirectoryContentsAtPath(chosen.GetText(), nullptr, false, false);
         if (!entries) continue;
         for (VFoundation::VFileInfo* entry : *entries)
             if (entry->IsDirectory()) ++count;

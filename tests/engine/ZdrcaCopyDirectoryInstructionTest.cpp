@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -99,6 +101,27 @@ protected:
             KisTest::WriteFile(destination.GetText(), "partial");
             return call < failures.size() && failures[call] ? 1 : 0;
         });
+    }
+
+    // A stand-in that several workers may call at once: it writes the file's name as its content, fails
+    // for names holding "bad" and takes longer for some files, so that workers finish out of order.
+    static CZdrcaCopyDirectoryInstruction::DecodeFunction ShuffledDecoder(std::atomic<int>* calls = nullptr) {
+        return [calls](const VString& source, const VString& destination) {
+            const std::string name = std::filesystem::path(source.GetText()).filename().string();
+            if (calls) ++*calls;
+            std::this_thread::sleep_for(std::chrono::milliseconds(name.size() % 3 * 3));
+            KisTest::WriteFile(destination.GetText(), name);
+            return name.find("bad") != std::string::npos ? 1 : 0;
+        };
+    }
+
+    // Every file below the destination, with the temporary files an interrupted run would leave.
+    std::vector<std::string> InstalledFiles() const {
+        std::vector<std::string> files;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(Dst()))
+            if (!entry.is_directory()) files.push_back(entry.path().string());
+        std::sort(files.begin(), files.end());
+        return files;
     }
 
     std::vector<Row> Rows() const {
@@ -380,6 +403,122 @@ TEST_F(ZdrcaCopyDirectoryTest, InstallsRealStreamsAsTheFlacToolDecodesThem) {
                                "/broken.zdrca Dest=" + Dst("Library/Kick/Hard/broken.wav");
     }));
     EXPECT_EQ(m_status.texts.back(), "Unpacking: Library/Kick/Hard/Take.2.zdrca");
+}
+
+TEST_F(ZdrcaCopyDirectoryTest, ParallelDecodingWritesTheRowsEntriesAndTextsOfASerialRun) {
+    // Kick: 12 files, 2 failing; Snare: 8 files of which 5 fail, so the failure limit ends it; Tom: one
+    // file, failing; plain files around them.
+    for (int i = 0; i < 12; ++i)
+        MakeFile(Src("Kits/Kick/" + std::string(i % 5 == 3 ? "bad" : "hit") + std::to_string(i) + ".zdrca"));
+    for (int i = 0; i < 8; ++i)
+        MakeFile(Src("Kits/Snare/" + std::string(i % 3 == 2 ? "hit" : "bad") + std::to_string(i) + ".zdrca"));
+    MakeFile(Src("Kits/Tom/bad.zdrca"));
+    MakeFile(Src("Kits/info.txt"));
+    MakeFile(Src("readme.txt"));
+    m_host.pieces = {Src("Kits")};
+    m_host.pathCount = 3;
+
+    struct Run {
+        std::vector<Row> rows;
+        std::vector<std::string> entries, texts, files;
+        float progress;
+    };
+    auto run = [this](int jobs) {
+        std::filesystem::remove_all(Dst());
+        std::filesystem::create_directories(Dst());
+        m_status.texts.clear();
+        m_log = MakeRef<CInstallLog>();
+        const std::string logs = m_root / ("logs" + std::to_string(jobs));
+        std::filesystem::create_directories(logs);
+        EXPECT_TRUE(m_log->Open(VString(logs.c_str()), VString("Zdrca")));
+        m_log->WriteTableHead();
+        auto instruction = MakeInstruction();
+        instruction->SetJobCount(jobs);
+        instruction->SetDecodeFunction(ShuffledDecoder());
+        EXPECT_TRUE(instruction->Execute());
+        return Run{Rows(), UninstallEntries(), m_status.texts, InstalledFiles(), instruction->GetProgress()};
+    };
+    const Run serial = run(1);
+    const Run parallel = run(4);
+    ASSERT_EQ(serial.rows.size(), parallel.rows.size());
+    for (size_t i = 0; i < serial.rows.size(); ++i) {
+        EXPECT_EQ(serial.rows[i].marker, parallel.rows[i].marker) << i;
+        EXPECT_EQ(serial.rows[i].text, parallel.rows[i].text) << i;
+    }
+    EXPECT_EQ(serial.entries, parallel.entries);
+    EXPECT_EQ(serial.texts, parallel.texts);
+    // The same files, and no temporary file left by the decodes withdrawn after the failure limit.
+    EXPECT_EQ(serial.files, parallel.files);
+    EXPECT_FLOAT_EQ(serial.progress, parallel.progress);
+    EXPECT_TRUE(std::any_of(parallel.rows.begin(), parallel.rows.end(), [&](const Row& row) {
+        return row.text == "Failure count has reached half the files in the directory " + Src("Kits/Snare");
+    }));
+    EXPECT_FALSE(std::filesystem::exists(Dst("Kits/Snare/hit5.wav")));
+}
+
+TEST_F(ZdrcaCopyDirectoryTest, AbortDuringAParallelDecodeLeavesOnlyCompleteRecordedFiles) {
+    for (int i = 0; i < 40; ++i)
+        MakeFile(Src("s" + std::to_string(i) + ".zdrca"));
+    m_host.pieces = {Src()};
+    auto instruction = MakeInstruction();
+    CZdrcaCopyDirectoryInstruction* target = instruction.Get();
+    std::atomic<int> calls{0};
+    instruction->SetJobCount(3);
+    instruction->SetDecodeFunction([&calls, target](const VString& source, const VString& destination) {
+        if (++calls == 10) std::thread([target] { target->Abort(); }).join();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        KisTest::WriteFile(destination.GetText(), std::string("complete ") + source.GetText());
+        return 0;
+    });
+    EXPECT_FALSE(instruction->Execute());
+    // Every worker stops within the file it was decoding.
+    EXPECT_LE(calls.load(), 10 + 2);
+    const std::vector<std::string> entries = UninstallEntries();
+    const std::vector<std::string> files = InstalledFiles();
+    EXPECT_LT(files.size(), 12u);
+    for (const std::string& file : files) {
+        EXPECT_NE(std::find(entries.begin(), entries.end(), "[File]," + file), entries.end()) << file;
+        EXPECT_EQ(ReadFile(file).rfind("complete ", 0), 0u) << file;
+    }
+    EXPECT_EQ(entries.size(), files.size());
+}
+
+TEST_F(ZdrcaCopyDirectoryTest, DecodedFilesReplaceLinksAndKeepEarlierFilesOnFailure) {
+    for (const char* name : {"bad.zdrca", "linked.zdrca", "folder.zdrca", "plain.zdrca"})
+        MakeFile(Src(name));
+    m_host.pieces = {Src()};
+    const std::string victim = m_root / "victim.txt";
+    KisTest::WriteFile(victim, "victim");
+    std::filesystem::create_directories(m_root / "elsewhere");
+    KisTest::WriteFile(Dst("bad.wav"), "earlier installation");
+    std::filesystem::create_symlink(victim, Dst("linked.wav"));
+    std::filesystem::create_symlink(m_root / "elsewhere", Dst("folder.wav"));
+    // What an interrupted run left: a temporary file and a temporary name planted as a link.
+    KisTest::WriteFile(Dst(".kis-tmp-gone.wav"), "partial");
+    std::filesystem::create_symlink(victim, Dst(".kis-tmp-plain.wav"));
+
+    auto instruction = MakeInstruction();
+    instruction->SetJobCount(2);
+    instruction->SetDecodeFunction(ShuffledDecoder());
+    EXPECT_TRUE(instruction->Execute());
+
+    EXPECT_EQ(ReadFile(victim), "victim");
+    EXPECT_EQ(ReadFile(Dst("bad.wav")), "earlier installation");
+    EXPECT_FALSE(std::filesystem::is_symlink(Dst("linked.wav")));
+    EXPECT_EQ(ReadFile(Dst("linked.wav")), "linked.zdrca");
+    EXPECT_EQ(ReadFile(Dst("plain.wav")), "plain.zdrca");
+    EXPECT_TRUE(std::filesystem::is_empty(m_root / "elsewhere"));
+    EXPECT_TRUE(std::filesystem::is_symlink(Dst("folder.wav")));
+    for (const std::string& file : InstalledFiles())
+        EXPECT_EQ(std::filesystem::path(file).filename().string().rfind(".kis-tmp-", 0), std::string::npos)
+            << file;
+    const std::vector<Row> rows = Rows();
+    EXPECT_TRUE(std::any_of(rows.begin(), rows.end(), [&](const Row& row) {
+        return row.marker == "Failure" && row.text == "ZdrcaCopyDirectory, Destination " + Dst("folder.wav") +
+                                                          " is a folder or a link to a folder";
+    }));
+    const std::vector<std::string> entries = UninstallEntries();
+    EXPECT_EQ(std::count(entries.begin(), entries.end(), "[File]," + Dst("bad.wav")), 0);
 }
 
 } // namespace

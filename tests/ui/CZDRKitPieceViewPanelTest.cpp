@@ -321,19 +321,21 @@ TEST_F(CZDRKitPieceViewPanelTest, AnswersTheCopyForTheChosenPieces) {
     EXPECT_TRUE(panel->IsOnInstallPath(path("Kick")));
     EXPECT_TRUE(panel->IsOnInstallPath(path("Kick/Kit1/Hard")));
     EXPECT_FALSE(panel->IsOnInstallPath(path("Hats")));
-    // The prefixes are plain bytes: the unticked Kit10 lies "below" the ticked Kit1.
-    EXPECT_TRUE(panel->IsOnInstallPath(path("Kick/Kit10/Hard")));
+    // Whole components: the unticked Kit10 does not lie below the ticked Kit1.
+    EXPECT_FALSE(panel->IsOnInstallPath(path("Kick/Kit10")));
+    EXPECT_FALSE(panel->IsOnInstallPath(path("Kick/Kit10/Hard")));
+    EXPECT_FALSE(panel->IsOnInstallPath(path("Kick/Kit")));
     // Two sub-folders of Kick/Kit1 and three of Snare/Kit1.
     EXPECT_EQ(panel->GetInstallPathCount(), 5);
     EXPECT_EQ(panel->GetMaxFilesPerFolder(), 4);
 
+    // Once the installation began, the answers are the choice of that moment, whatever the controls say.
+    panel->BeginInstallation();
     panel->GetSizeChooser()->SelectItem(1);
-    EXPECT_EQ(panel->GetMaxFilesPerFolder(), 9);
     Tick(*panel, 0);
-    Tick(*panel, 2);
-    EXPECT_FALSE(panel->IsOnInstallPath(path("")));
-    EXPECT_FALSE(panel->IsInstallPath(path("Kick/Kit1")));
-    EXPECT_EQ(panel->GetInstallPathCount(), 0);
+    EXPECT_EQ(panel->GetMaxFilesPerFolder(), 4);
+    EXPECT_TRUE(panel->IsInstallPath(path("Kick/Kit1")));
+    EXPECT_EQ(panel->GetInstallPathCount(), 5);
 }
 
 TEST_F(CZDRKitPieceViewPanelTest, CopyWithThePanelAsHostDecodesTheChosenShare) {
