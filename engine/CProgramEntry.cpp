@@ -6,6 +6,7 @@
 #include "application/platform/headless/HeadlessResponder.h"
 #include "engine/CInstallScript.h"
 #include "engine/CUnattendedInstallation.h"
+#include "engine/InstallOutcome.h"
 #include "foundation/VException.h"
 #include "foundation/VFileManager.h"
 #include "foundation/VFoundation.h"
@@ -289,5 +290,6 @@ int CProgramEntry::RunScript(const CProgramOptions& options) {
     if (script) script->Release();
     StopLibraries();
     if (m_frontEnd) m_frontEnd->Stop();
+    InstallOutcome::PrintPendingSummary();
     return exitCode;
 }
