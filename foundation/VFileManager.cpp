@@ -215,6 +215,8 @@ bool VFileManager::CreateFoldersAtPath(const char* path, uint16_t mode) const {
     const char separator = PathSeparator();
     // Where the slash separates, a leading one is the root; where the backslash does, a drive is.
     VString accumulated(separator == '/' && path[0] == '/' ? "/" : "");
+    // The folders of the chain, outermost first.
+    std::vector<std::string> chain;
     std::string component;
     for (const char* p = path;; ++p) {
         if (*p != separator && *p != 0) {
@@ -226,16 +228,23 @@ bool VFileManager::CreateFoldersAtPath(const char* path, uint16_t mode) const {
                 accumulated.Assign(component.c_str());
             } else {
                 accumulated.AppendPathComponent(component.c_str());
-                const char* folder = accumulated.GetText();
-                // Another thread or process may make the same folder at the same time.
-                if (!DirectoryExistsAtPath(folder) && !FilePlatform::MakeDirectory(folder, mode) &&
-                    !DirectoryExistsAtPath(folder))
-                    return false;
+                chain.emplace_back(accumulated.GetText());
             }
             component.clear();
         }
-        if (*p == 0) return true;
+        if (*p == 0) break;
     }
+    // Looked at from the far end, so that making one folder below an existing one (a tree copy, at any
+    // depth) costs one look rather than one per level.
+    size_t missing = chain.size();
+    while (missing > 0 && !DirectoryExistsAtPath(chain[missing - 1].c_str()))
+        --missing;
+    for (; missing < chain.size(); ++missing) {
+        const char* folder = chain[missing].c_str();
+        // Another thread or process may make the same folder at the same time.
+        if (!FilePlatform::MakeDirectory(folder, mode) && !DirectoryExistsAtPath(folder)) return false;
+    }
+    return true;
 }
 
 VRef<VFileInfoArray> VFileManager::DirectoryContentsAtPath(const char* path, const char* extension, bool sort,
