@@ -253,6 +253,15 @@ TEST(InstallerOutcome, ReportsFailedStepsUnexpandedVariablesAndNothingToInstall)
                                  (sandbox / "desk/Logs/App_installLog.log") + "\n"))
         << outcome.errors;
 
+    // AbortInstallation's own failure row is its meaning: with Exit the run still succeeds.
+    WriteScript(sandbox, Script("CreateDirectory, $DESKTOP_FOLDER$/made\nAbortInstallation, Exit\n"));
+    EXPECT_EQ(Install(sandbox).exitCode, 0);
+    WriteScript(sandbox, Script("CreateDirectory, $DESKTOP_FOLDER$/made\nAbortInstallation\n"));
+    outcome = Install(sandbox);
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_NE(outcome.errors.find("\nInstallation stopped: 1 failed row; install log: "), std::string::npos)
+        << outcome.errors;
+
     // A script of its header alone installs nothing and says so.
     WriteFile(sandbox / "medium/Installer/InstallScript.kis", "{KestrawinInstallSystem}\n");
     outcome = Install(sandbox);
