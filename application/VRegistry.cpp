@@ -35,18 +35,28 @@ VRegistry::VRegistry(const char* keyPath, VFoundation::VClass* record)
 
 VRegistry::~VRegistry() = default;
 
-void VRegistry::SetString(const char* valueName, const char* text) {
-    if (!valueName || !text) return;
-    if (auto store = OpenStore()) store->SetValue(NormaliseKeyPath(m_keyPath.GetText()), valueName, text);
+bool VRegistry::SetString(const char* valueName, const char* text) {
+    m_storeFailed = false;
+    if (!valueName || !text) return false;
+    auto store = OpenStore();
+    const bool stored = store && store->SetValue(NormaliseKeyPath(m_keyPath.GetText()), valueName, text) ==
+                                     IRegistryStore::Result::Done;
+    m_storeFailed = !stored;
+    return stored;
 }
 
 void VRegistry::GetString(const char* valueName, const char* defaultText, VFoundation::VString& out) {
     out.Assign(defaultText ? defaultText : "");
+    m_storeFailed = false;
     auto store = OpenStore();
-    if (!store) return;
+    if (!store) {
+        m_storeFailed = true;
+        return;
+    }
     std::string data;
     const auto result =
         store->GetValue(NormaliseKeyPath(m_keyPath.GetText()), valueName ? valueName : "", data);
+    m_storeFailed = result == IRegistryStore::Result::Failed;
     // The read takes kReadLimit bytes with the terminator; a longer value does not fit and reads as missing.
     if (result == IRegistryStore::Result::Done && data.size() + 1 <= kReadLimit) out.Assign(data.c_str());
 }
@@ -58,13 +68,16 @@ VFoundation::VString VRegistry::GetStringByValue(const char* valueName, const ch
 }
 
 bool VRegistry::DeleteSubkey(const char* subkeyName) {
+    m_storeFailed = false;
     if (!subkeyName) return false;
     const std::string subkey = NormaliseKeyPath(subkeyName);
     // An empty name would name the key itself, which this operation must never delete.
     if (subkey.empty()) return false;
     auto store = OpenStore();
-    return store &&
-           store->DeleteSubkey(NormaliseKeyPath(m_keyPath.GetText()), subkey) == IRegistryStore::Result::Done;
+    const auto result = store ? store->DeleteSubkey(NormaliseKeyPath(m_keyPath.GetText()), subkey)
+                              : IRegistryStore::Result::Failed;
+    m_storeFailed = result == IRegistryStore::Result::Failed;
+    return result == IRegistryStore::Result::Done;
 }
 
 void VRegistry::SetStoreLocation(const char* path) {

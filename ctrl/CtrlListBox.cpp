@@ -7,6 +7,9 @@
 #include "ctrl/CtrlSliderStyle.h"
 #include "ctrl/IGraphicsContext.h"
 #include "foundation/VClass.h"
+#include "foundation/VData.h"
+#include "foundation/VException.h"
+#include "foundation/VFileManager.h"
 
 #include <algorithm>
 #include <atomic>
@@ -145,13 +148,33 @@ void CtrlListBox::RemoveAllRows() {
 
 bool CtrlListBox::FillFromFile(const char* path) {
     if (!path) return false;
-    std::FILE* file = std::fopen(path, "r");
-    if (!file) return false;
+    // A pipe, a device or an outsized file is refused rather than waited on or read without end.
+    VRef<VFoundation::VData> data;
+    try {
+        data = VFoundation::VFileManager::Instance()->ReadFileAtPath(
+            path, VFoundation::VFileManager::kDocumentSizeLimit);
+    } catch (const VFoundation::VException&) {
+        return false;
+    }
+    if (!data) return false;
     RemoveAllRows();
+    const char* next = reinterpret_cast<const char*>(data->GetBytes());
+    const char* const end = next + data->GetLength();
     char buffer[kFileLineBuffer];
+    // Takes the next piece of a line as fgets would: up to the line end or what the buffer holds.
+    const auto readPiece = [&] {
+        if (next == end) return false;
+        size_t count = 0;
+        while (next != end && count + 1 < sizeof buffer) {
+            buffer[count++] = *next;
+            if (*next++ == '\n') break;
+        }
+        buffer[count] = 0;
+        return true;
+    };
     // Whether the last piece read ended its line; a piece that did not was cut by the buffer's size.
     bool lineEnded = true;
-    while (std::fgets(buffer, sizeof buffer, file)) {
+    while (readPiece()) {
         size_t length = std::strlen(buffer);
         const bool endsLine = length > 0 && buffer[length - 1] == '\n';
         // A line that filled the buffer exactly leaves only its line end for the next read: that is not a
@@ -166,7 +189,6 @@ bool CtrlListBox::FillFromFile(const char* path) {
         if (length > 0 && buffer[length - 1] == '\r') buffer[--length] = 0;
         m_rows->AddObject(MakeRef<VString>(buffer).Get());
     }
-    std::fclose(file);
     m_topRow = -1;
     ScrollToRow(0);
     Redraw();

@@ -1,5 +1,6 @@
 #include "engine/CInstallLog.h"
 
+#include "application/VApplication.h"
 #include "engine/CInstallScript.h"
 #include "engine/CInstallerPage.h"
 #include "engine/CInstallerSection.h"
@@ -116,8 +117,9 @@ CInstallLog::CInstallLog()
 
 CInstallLog::~CInstallLog() {
     if (m_log) {
-        WriteLog((BorderLine() + "\n").c_str());
-        std::fclose(m_log);
+        std::fputs((BorderLine() + "\n").c_str(), m_log);
+        // Whoever drops the last reference may be past waiting for an answer: no alert any more.
+        if (std::fclose(m_log) != 0) m_recordFailed.store(true);
     }
     if (m_uninstall) std::fclose(m_uninstall);
     SetRowReceiver(nullptr);
@@ -130,27 +132,49 @@ bool CInstallLog::Open(const VString& logFolder, const VString& applicationName)
     m_logPath->AppendPathComponent(VString(applicationName).Append("_installLog.log").GetText());
     m_uninstallPath->Assign(logFolder);
     m_uninstallPath->AppendPathComponent(VString(applicationName).Append("_uninstaller.kus").GetText());
-    m_log = std::fopen(m_logPath->GetText(), "w");
-    m_uninstall = std::fopen(m_uninstallPath->GetText(), "a");
-    if (!m_log || !m_uninstall) return false;
+    // Never through a link that someone planted at either name, and never inherited by the programs
+    // that instructions start.
+    VFileManager* files = VFileManager::Instance();
+    m_log = files->OpenTextFileAtPath(m_logPath->GetText(), false);
+    m_uninstall = files->OpenTextFileAtPath(m_uninstallPath->GetText(), true);
+    if (!m_log || !m_uninstall) {
+        ReportRecordFailure(m_log ? *m_uninstallPath : *m_logPath);
+        return false;
+    }
     WriteLog(VLogFile::CurrentDateText().c_str());
     std::fprintf(m_uninstall, "{KestrawinInstallSystem}\n{UninstallScript}\nAPPLICATION_NAME,%s\n\n\n",
-                 applicationName.GetText());
-    std::fflush(m_uninstall);
+                 EscapeEntryText(applicationName).GetText());
+    CheckWritten(m_uninstall, *m_uninstallPath);
     return true;
 }
 
 void CInstallLog::WriteLog(const char* text) {
     if (!m_log) return;
     std::fputs(text, m_log);
-    std::fflush(m_log);
+    CheckWritten(m_log, *m_logPath);
+}
+
+void CInstallLog::CheckWritten(FILE*& file, const VString& path) {
+    if (!file) return;
+    if (std::fflush(file) == 0 && !std::ferror(file)) return;
+    std::fclose(file);
+    file = nullptr;
+    ReportRecordFailure(path);
+}
+
+void CInstallLog::ReportRecordFailure(const VString& path) {
+    if (m_recordFailed.exchange(true)) return;
+    VApplication::AlertBox("The installation record %s could not be written.\nThe installation goes on, "
+                           "but its log or uninstall script will be incomplete.",
+                           path.GetText());
 }
 
 void CInstallLog::DumpVariables(const VObjectArrayTmpl<CInstallerVariable>& variables) {
     if (!m_log) return;
     std::fputs("\n\n\nVARIABLES DECLARED ------------------------------------------\n\n", m_log);
     for (CInstallerVariable* variable : variables)
-        std::fprintf(m_log, "%-25s\t\t%s\n", variable->GetName().GetText(), variable->GetValue().GetText());
+        std::fprintf(m_log, "%-25s\t\t%s\n", EscapeRowText(variable->GetName()).GetText(),
+                     EscapeRowText(variable->GetValue()).GetText());
     WriteLog(kBlockEnd);
 }
 
@@ -158,7 +182,8 @@ void CInstallLog::DumpPages(const VObjectArrayTmpl<CInstallerPage>& pages) {
     if (!m_log) return;
     std::fputs("\n\n\nPAGES DECLARED ----------------------------------------------\n\n", m_log);
     for (CInstallerPage* page : pages)
-        std::fprintf(m_log, "%-25s\t\t%s\n", page->GetViewType().GetText(), page->GetArgument().GetText());
+        std::fprintf(m_log, "%-25s\t\t%s\n", EscapeRowText(page->GetViewType()).GetText(),
+                     EscapeRowText(page->GetArgument()).GetText());
     WriteLog(kBlockEnd);
 }
 
@@ -166,8 +191,9 @@ void CInstallLog::DumpSections(const VObjectArrayTmpl<CInstallerSection>& sectio
     if (!m_log) return;
     std::fputs("\n\n\nSECTIONS DECLARED -------------------------------------------\n\n", m_log);
     for (CInstallerSection* section : sections)
-        std::fprintf(m_log, "%-25s\t\t%-75s\t\t%-25s\n", section->GetName().GetText(),
-                     section->GetDescription().GetText(), section->IsOptional() ? "Optional" : " ");
+        std::fprintf(m_log, "%-25s\t\t%-75s\t\t%-25s\n", EscapeRowText(section->GetName()).GetText(),
+                     EscapeRowText(section->GetDescription()).GetText(),
+                     section->IsOptional() ? "Optional" : " ");
     WriteLog((std::string(kBlockEnd) + "\n\n\n").c_str());
 }
 
@@ -189,7 +215,7 @@ void CInstallLog::WriteRow(const char* marker, const VString& text) {
     if (m_log) {
         const std::string cut = escaped.substr(0, kRowTextWidth);
         std::fprintf(m_log, "|%s|%-240s|\n", marker, cut.c_str());
-        std::fflush(m_log);
+        CheckWritten(m_log, *m_logPath);
     }
     if (m_receiver) m_receiver->AddLogLine(VString(escaped.c_str()));
 }
@@ -209,7 +235,7 @@ void CInstallLog::AddUninstallEntry(const VString& text, UninstallEntryKind kind
                                             "[RegisterDLL],"};
     if (kind < UninstallFile || kind > UninstallRegisterDLL || !m_uninstall) return;
     std::fprintf(m_uninstall, "%s%s\n", kPrefixes[kind], Escaped(text, true).c_str());
-    std::fflush(m_uninstall);
+    CheckWritten(m_uninstall, *m_uninstallPath);
 }
 
 const VString& CInstallLog::GetLogPath() const {

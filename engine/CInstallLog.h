@@ -66,6 +66,9 @@ public:
 
     // Failure and Exception rows written so far (any thread may ask).
     uint32_t GetFailedRowCount() const { return m_failedRows.load(); }
+    // True once the install log or the uninstall script could not be opened or written (a full disk, a
+    // name that is no file name). The user is told the first time with an alert; the installation goes on.
+    bool HasRecordFailed() const { return m_recordFailed.load(); }
 
     // Entry texts of the uninstall script are escaped so that a name holding a line break cannot add an
     // entry, and so that a reader restores the exact name: a line feed becomes "\n", a carriage return
@@ -87,12 +90,16 @@ public:
 private:
     void WriteRow(const char* marker, const VFoundation::VString& text);
     void WriteLog(const char* text);
+    // After a write to file: when it failed, closes the file (so later writes are skipped) and reports it.
+    void CheckWritten(FILE*& file, const VFoundation::VString& path);
+    void ReportRecordFailure(const VFoundation::VString& path);
 
     FILE* m_log = nullptr;
     FILE* m_uninstall = nullptr;
     VFoundation::VObject* m_receiverObject = nullptr;
     ILogRowReceiver* m_receiver = nullptr;
     std::atomic<uint32_t> m_failedRows{0};
+    std::atomic<bool> m_recordFailed{false};
     VFoundation::VString* m_logPath;
     VFoundation::VString* m_uninstallPath;
 };

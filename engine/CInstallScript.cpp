@@ -398,6 +398,11 @@ bool CInstallScript::Parse(const char* path) {
     VString trimmed(header.c_str());
     if (!trimmed.Trim().IsEqual("{KestrawinInstallSystem}"))
         return refuse(1, "the first line is not the header {KestrawinInstallSystem}");
+    // Bytes that are no text cannot come from a script's author; read on, they would end up in names.
+    if (uint32_t badLine = 0; !reader.HoldsOnlyTextAfterFirstLine(badLine)) {
+        LogPrintf("Script line %u holds a control character: %s is not a text file\n", badLine, path);
+        return refuse(badLine, "the line holds a control character: this is not a text file");
+    }
 
     std::vector<std::string> lines;
     std::vector<uint32_t> numbers;
@@ -451,6 +456,21 @@ void CInstallScript::ExpandVariables(VString& text) const {
         VFileManager::MakeNativePath(text);
     }
     LogPrintf("Variable expansion stopped after %i rounds: %s\n", kMaxExpansionRounds, text.GetText());
+}
+
+bool CInstallScript::FindUnexpandedVariable(const VString& text, VString& name) {
+    const char* const start = text.GetText();
+    for (const char* open = std::strchr(start, '$'); open; open = std::strchr(open + 1, '$')) {
+        const char* close = std::strchr(open + 1, '$');
+        if (!close) return false;
+        const size_t length = static_cast<size_t>(close - open - 1);
+        const std::string candidate(open + 1, length);
+        if (length > 0 && candidate.find_first_of("/\\") == std::string::npos && candidate != "***") {
+            name.Assign(candidate.c_str());
+            return true;
+        }
+    }
+    return false;
 }
 
 int32_t CInstallScript::NextStep(IInstallerInstruction* instruction) {

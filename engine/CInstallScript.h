@@ -35,6 +35,10 @@ public:
     uint32_t GetFailureLine() const { return m_failureLine; }
     CInstallerVariable* FindVariable(const char* name) const;
     void ExpandVariables(VFoundation::VString& text) const;
+    // True when text still holds a variable reference ($NAME$: a name without '$' or a path separator
+    // between two '$') after expansion, as an undeclared or self-referring variable leaves it; name is
+    // that name.
+    static bool FindUnexpandedVariable(const VFoundation::VString& text, VFoundation::VString& name);
     void RunPreRun();
 
     // Appends a variable (the first declaration of a name wins in lookups).

@@ -66,6 +66,7 @@ bool CInstallerThread::Run() {
                     "can only be used in the PreRun script section");
             } else if (std::strcmp(className, "CAbortInstallationInstruction") == 0) {
                 const bool result = instruction->Execute();
+                m_endedByExit.store(result && log);
                 m_currentInstruction.store(nullptr);
                 return result;
             }
@@ -104,6 +105,19 @@ bool CInstallerThread::Run() {
         }
     }
     return true;
+}
+
+InstallOutcome::Record CInstallerThread::DescribeOutcome(bool finished) const {
+    InstallOutcome::Record record;
+    record.ran = true;
+    record.finished = finished;
+    if (CInstallLog* log = m_log.Get()) {
+        record.failedRows = log->GetFailedRowCount();
+        record.excusedRows = m_endedByExit.load() ? 1 : 0;
+        record.recordFailed = log->HasRecordFailed();
+        record.logPath = log->GetLogPath().GetText();
+    }
+    return record;
 }
 
 float CInstallerThread::GetProgress() {

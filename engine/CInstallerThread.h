@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/InstallOutcome.h"
 #include "foundation/VJob.h"
 #include "foundation/VRef.h"
 
@@ -34,11 +35,15 @@ public:
     float GetDetailedProgress() const;
 
     bool IsAbortRequested() const { return m_abortRequested.load(); }
+    // The run's outcome for the program's exit code, once Run returned (finished: its result).
+    InstallOutcome::Record DescribeOutcome(bool finished) const;
 
 private:
     void AddProgress(float amount);
 
     std::atomic<bool> m_abortRequested{false};
+    // An AbortInstallation with Exit ended the run: a successful end whose own row is no failed step.
+    std::atomic<bool> m_endedByExit{false};
     std::atomic<float> m_progress{0.0f};
     CInstallScript* m_script = nullptr;
     VFoundation::VRef<CInstallLog> m_log;

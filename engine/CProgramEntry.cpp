@@ -7,6 +7,7 @@
 #include "engine/CInstallScript.h"
 #include "engine/CScriptChecker.h"
 #include "engine/CUnattendedInstallation.h"
+#include "engine/InstallOutcome.h"
 #include "foundation/VException.h"
 #include "foundation/VFileManager.h"
 #include "foundation/VFoundation.h"
@@ -343,5 +344,6 @@ int CProgramEntry::RunScript(const CProgramOptions& options) {
     if (script) script->Release();
     StopLibraries();
     if (m_frontEnd) m_frontEnd->Stop();
+    InstallOutcome::PrintPendingSummary();
     return exitCode;
 }

@@ -63,8 +63,8 @@ public:
 
 // The program: starts the libraries, finds and parses the install script, runs it and stops the
 // libraries again. Returns the exit code: the message loop's code, in silent mode 0 for a successful
-// installation, 1 for a failed or aborted one and 2 when a page refused to go on, and 255 for every
-// start-up failure.
+// installation, 1 for an aborted or stopped one, 2 when a page refused to go on and 3 when it ran to its
+// end with failed steps or an incomplete install record, and 255 for every start-up failure.
 class CProgramEntry {
 public:
     static constexpr int kStartupFailure = 255;

@@ -4,6 +4,7 @@
 #include "engine/CInstallLog.h"
 #include "engine/CInstallScript.h"
 #include "engine/CInstallerThread.h"
+#include "engine/InstallOutcome.h"
 #include "foundation/VException.h"
 #include "foundation/VJobServer.h"
 #include "foundation/VLog.h"
@@ -74,10 +75,24 @@ void CUnattendedInstallation::JobAdded(VJobServer*, VJob*) {}
 
 void CUnattendedInstallation::JobStarted(VJobServer*, VJob*) {}
 
-void CUnattendedInstallation::JobSucceeded(VJobServer*, VJob*) {
-    VApplication::PostToUIThread([this] { Finish(kSucceeded); });
+void CUnattendedInstallation::JobSucceeded(VJobServer*, VJob* job) {
+    JobEnded(job, true);
 }
 
-void CUnattendedInstallation::JobFailed(VJobServer*, VJob*) {
-    VApplication::PostToUIThread([this] { Finish(kFailed); });
+void CUnattendedInstallation::JobFailed(VJobServer*, VJob* job) {
+    JobEnded(job, false);
+}
+
+void CUnattendedInstallation::JobEnded(VJob* job, bool succeeded) {
+    // The notice comes while the job still holds its log.
+    if (!job || !job->IsKindOf(CInstallerThread::GetClassRecord())) {
+        VApplication::PostToUIThread([this, succeeded] { Finish(succeeded ? kSucceeded : kFailed); });
+        return;
+    }
+    const InstallOutcome::Record outcome = static_cast<CInstallerThread*>(job)->DescribeOutcome(succeeded);
+    VApplication::PostToUIThread([this, outcome] {
+        if (InstallOutcome::HasNothingToInstall(m_script)) InstallOutcome::PrintNothingToInstall();
+        InstallOutcome::SetPendingSummary(outcome);
+        Finish(InstallOutcome::ExitCode(outcome));
+    });
 }

@@ -17,8 +17,9 @@ public:
     explicit CUnattendedInstallation(CInstallScript& script);
     ~CUnattendedInstallation() override;
 
-    // Call on the user-interface thread. Returns 0 when the installation succeeded, 1 when it failed or
-    // was aborted. VException from the log setup passes to the caller.
+    // Call on the user-interface thread. Returns the exit code of InstallOutcome (0 succeeded, 1 aborted
+    // or stopped, 3 failed steps) and leaves the summary line on standard error. VException from the log
+    // setup passes to the caller.
     int Run();
 
     void JobAdded(VFoundation::VJobServer* server, VFoundation::VJob* job) override;
@@ -32,6 +33,7 @@ public:
 
 private:
     void Finish(int code);
+    void JobEnded(VFoundation::VJob* job, bool succeeded);
 
     CInstallScript& m_script;
     std::atomic<bool> m_finished{false};

@@ -18,7 +18,7 @@ CCreateDirectoryInstruction::~CCreateDirectoryInstruction() = default;
 
 bool CCreateDirectoryInstruction::Execute() {
     VString path(m_path);
-    ExpandPath(path);
+    if (!ExpandPathArgument(path, "CreateDirectory")) return false;
     const bool created =
         VFileManager::Instance()->CreateFoldersAtPath(path.GetText(), InstructionArguments::kDefaultMode);
     LogLine(created, "CreateDirectory. DST=%s", path.GetText());

@@ -432,14 +432,32 @@ void CInstallerUI::JobAdded(VJobServer*, VJob*) {}
 
 void CInstallerUI::JobStarted(VJobServer*, VJob*) {}
 
-void CInstallerUI::JobSucceeded(VJobServer*, VJob*) {
+void CInstallerUI::JobSucceeded(VJobServer*, VJob* job) {
     VRef<CInstallerUI> self = VRef<CInstallerUI>::Retained(this);
-    OnUIThread([self] { self->JobEnded(true); });
+    const InstallOutcome::Record outcome = DescribeJob(job, true);
+    OnUIThread([self, outcome] {
+        self->m_installOutcome = outcome;
+        self->JobEnded(true);
+    });
 }
 
-void CInstallerUI::JobFailed(VJobServer*, VJob*) {
+void CInstallerUI::JobFailed(VJobServer*, VJob* job) {
     VRef<CInstallerUI> self = VRef<CInstallerUI>::Retained(this);
-    OnUIThread([self] { self->JobEnded(false); });
+    const InstallOutcome::Record outcome = DescribeJob(job, false);
+    OnUIThread([self, outcome] {
+        self->m_installOutcome = outcome;
+        self->JobEnded(false);
+    });
+}
+
+InstallOutcome::Record CInstallerUI::DescribeJob(VJob* job, bool succeeded) {
+    // The notice comes while the job still holds its log.
+    if (job && job->IsKindOf(CInstallerThread::GetClassRecord()))
+        return static_cast<CInstallerThread*>(job)->DescribeOutcome(succeeded);
+    InstallOutcome::Record outcome;
+    outcome.ran = true;
+    outcome.finished = succeeded;
+    return outcome;
 }
 
 void CInstallerUI::JobEnded(bool succeeded) {

@@ -8,6 +8,7 @@
 #include "ctrl/VWindow.h"
 #include "ctrl/VWindowDelegate.h"
 #include "engine/CSetMessageHandler.h"
+#include "engine/InstallOutcome.h"
 #include "foundation/IVJobDelegate.h"
 #include "foundation/VJobServer.h"
 #include "foundation/VObjectArrayTmpl.h"
@@ -70,6 +71,10 @@ public:
     bool IsRebootNeeded() const { return m_rebootNeeded.load(); }
     bool IsInstalling() const { return m_installing; }
     bool HasInstallSucceeded() const { return m_installSucceeded; }
+    // The finished installation's outcome (failed rows, the log) for the silent exit code; ran is false
+    // until an installation has ended.
+    const InstallOutcome::Record& GetInstallOutcome() const { return m_installOutcome; }
+    CInstallScript* GetScript() const { return m_script; }
     int32_t GetCurrentPageIndex() const { return m_currentPageIndex; }
     int32_t GetProcessPageIndex() const { return m_processPageIndex; }
     IInstallerUIPanel* GetCurrentPanel() const { return m_currentPanel.Get(); }
@@ -114,6 +119,7 @@ private:
     void StopProgressTimer();
     void Quit();
     void JobEnded(bool succeeded);
+    static InstallOutcome::Record DescribeJob(VFoundation::VJob* job, bool succeeded);
 
     int32_t m_currentPageIndex = 0;
     int32_t m_processPageIndex = -1;
@@ -126,6 +132,7 @@ private:
     CInstallScript* m_script;
     bool m_installing = false;
     bool m_installSucceeded = false;
+    InstallOutcome::Record m_installOutcome;
     VFoundation::VRef<VFoundation::VJobServer> m_jobServer;
     VFoundation::VRef<CTimerControl> m_timerControl;
     VFoundation::VRef<VCtrl::CtrlLabel> m_statusLine;

@@ -2,8 +2,10 @@
 
 #include "application/VApplication.h"
 #include "ctrl/CtrlRoot.h"
+#include "engine/CInstallScript.h"
 #include "engine/CInstallerThread.h"
 #include "engine/CProgramEntry.h"
+#include "engine/InstallOutcome.h"
 #include "foundation/VFileManager.h"
 #include "foundation/VLog.h"
 #include "ui/CInstallLocationPanel.h"
@@ -66,6 +68,20 @@ void CSilentWizardDriver::Finish(int code) {
     VApplication::Quit(code);
 }
 
+void CSilentWizardDriver::FinishInstallation() {
+    const InstallOutcome::Record& outcome = m_window.GetInstallOutcome();
+    const CInstallScript* script = m_window.GetScript();
+    if (m_window.GetProcessPageIndex() < 0 || (script && InstallOutcome::HasNothingToInstall(*script)))
+        InstallOutcome::PrintNothingToInstall();
+    if (m_window.GetProcessPageIndex() < 0 || !outcome.ran) {
+        Finish(m_window.GetProcessPageIndex() < 0 || m_window.HasInstallSucceeded() ? kInstalled : kFailed);
+        return;
+    }
+    // The summary is the last line on standard error: the result, the failed rows and where the log is.
+    InstallOutcome::SetPendingSummary(outcome);
+    Finish(InstallOutcome::ExitCode(outcome));
+}
+
 void CSilentWizardDriver::Step() {
     try {
         Drive();
@@ -85,10 +101,7 @@ void CSilentWizardDriver::Drive() {
     }
     if (!panel) {
         // Past the last page: the installation's result, or nothing to install.
-        const bool installed = m_window.GetProcessPageIndex() < 0 || m_window.HasInstallSucceeded();
-        if (m_window.GetProcessPageIndex() < 0)
-            LogPrintf("The script has no install process page: nothing was installed\n");
-        Finish(installed ? kInstalled : kFailed);
+        FinishInstallation();
         return;
     }
     if (m_window.IsInstalling()) {
@@ -107,7 +120,7 @@ void CSilentWizardDriver::Drive() {
     }
     if (page == m_window.GetPanelCount() - 1 && m_window.GetProcessPageIndex() >= 0 &&
         page > m_window.GetProcessPageIndex()) {
-        Finish(m_window.HasInstallSucceeded() ? kInstalled : kFailed);
+        FinishInstallation();
         return;
     }
     if (auto* licence = dynamic_cast<CLicenceViewPanel*>(panel); licence && m_acceptLicence)

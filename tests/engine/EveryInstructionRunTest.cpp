@@ -56,7 +56,8 @@ TEST(EveryInstructionRun, LeavesExactlyTheExpectedLogFilesAndSettings) {
     const int status = std::system(command.c_str());
     const std::string errors = KisTest::ReadFile(sandbox / "stderr.txt");
     ASSERT_TRUE(WIFEXITED(status)) << errors;
-    ASSERT_EQ(WEXITSTATUS(status), 0) << errors;
+    // Some keywords fail on purpose (see the expected log): the run ends with exit code 3.
+    ASSERT_EQ(WEXITSTATUS(status), 3) << errors;
     EXPECT_NE(errors.find("Alert: Please now reboot your computer!\n"), std::string::npos) << errors;
 
     const std::string product = (sandbox / "PROGRAMFILES_FOLDER") + "/Product";

@@ -22,6 +22,7 @@
 
 #include <sqlite3.h>
 
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -52,6 +53,10 @@ public:
     Statement& operator=(const Statement&) = delete;
 
     bool IsValid() const { return m_status == SQLITE_OK && m_statement; }
+    // A statement that could not be prepared only because the store has no tables yet (an empty file).
+    bool LacksTable(sqlite3* db) const {
+        return m_status == SQLITE_ERROR && std::strncmp(sqlite3_errmsg(db), "no such table", 13) == 0;
+    }
     Statement& Bind(int index, const std::string& text) {
         if (IsValid())
             sqlite3_bind_text(m_statement, index, text.data(), static_cast<int>(text.size()),
@@ -115,7 +120,11 @@ IRegistryStore::Result SQLiteRegistryStore::Open(Access access) {
     if (access != Access::Create && !std::filesystem::exists(m_location, error)) return Result::NoKey;
     if (access == Access::Create) {
         const std::filesystem::path folder = std::filesystem::path(m_location).parent_path();
-        if (!folder.empty()) std::filesystem::create_directories(folder, error);
+        // Whoever may write the store's folder may replace the store: it is never writable for others.
+        if (!folder.empty() && std::filesystem::create_directories(folder, error))
+            std::filesystem::permissions(
+                folder, std::filesystem::perms::others_write | std::filesystem::perms::group_write,
+                std::filesystem::perm_options::remove, error);
     }
     const int flags =
         SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX | (access == Access::Create ? SQLITE_OPEN_CREATE : 0);
@@ -161,8 +170,9 @@ template <typename Body> IRegistryStore::Result SQLiteRegistryStore::InTransacti
 IRegistryStore::Result SQLiteRegistryStore::FindKey(const std::string& keyPath) {
     if (keyPath.empty()) return Result::Done;
     Statement find(m_db, "SELECT 1 FROM registry_keys WHERE path = ?1");
-    // A store made by a reader of an empty file has no tables yet: nothing in it exists.
-    if (!find.IsValid()) return Result::NoKey;
+    // A store made by a reader of an empty file has no tables yet: nothing in it exists. Any other
+    // failure (a damaged file, a folder in its place) is the store's, not a missing key.
+    if (!find.IsValid()) return find.LacksTable(m_db) ? Result::NoKey : Fail("read");
     const int step = find.Bind(1, keyPath).Step();
     if (step == SQLITE_ROW) return Result::Done;
     return step == SQLITE_DONE ? Result::NoKey : Fail("read");
@@ -198,7 +208,7 @@ IRegistryStore::Result SQLiteRegistryStore::GetValue(const std::string& keyPath,
         const Result key = FindKey(keyPath);
         if (key != Result::Done) return key;
         Statement getValue(m_db, "SELECT data FROM registry_values WHERE key_path = ?1 AND name = ?2");
-        if (!getValue.IsValid()) return Result::NoValue;
+        if (!getValue.IsValid()) return getValue.LacksTable(m_db) ? Result::NoValue : Fail("read");
         const int step = getValue.Bind(1, keyPath).Bind(2, name).Step();
         if (step == SQLITE_DONE) return Result::NoValue;
         if (step != SQLITE_ROW) return Fail("read");
