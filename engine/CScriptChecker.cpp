@@ -476,7 +476,7 @@ void CScriptChecker::CheckMediumPath(uint32_t line, const std::string& argument,
     VString medium(m_mediumFolder.c_str());
     VFileManager::MakeNativePath(medium);
     const std::string prefix = medium.GetText();
-    const bool inMedium = path.compare(0, prefix.size(), prefix) == 0 &&
+    const bool inMedium = !prefix.empty() && path.compare(0, prefix.size(), prefix) == 0 &&
                           (path.size() == prefix.size() || path[prefix.size()] == '/' ||
                            path[prefix.size()] == '\\' || prefix.back() == '/' || prefix.back() == '\\');
     if (!inMedium && !(always && std::filesystem::path(path).is_absolute())) return;
