@@ -424,22 +424,21 @@ void CScriptChecker::CheckBlocks() {
 }
 
 void CScriptChecker::CheckSections() {
-    for (size_t i = 0; i < m_sections.size(); ++i)
-        for (size_t j = 0; j < i; ++j)
-            if (m_sections[i].name == m_sections[j].name) {
-                Add(m_sections[i].line, Severity::Warning,
-                    "a second section named " + Quoted(m_sections[i].name) + " (the first is on line " +
-                        std::to_string(m_sections[j].line) + ")");
-                break;
-            }
-    for (const NamedLine& name : m_exclusive) {
-        bool found = false;
-        for (const CInstallerSection* section : m_script->GetSections())
-            found = found || (section->IsOptional() && section->GetName().IsEqual(name.name.c_str()));
-        if (!found)
+    std::map<std::string, uint32_t> firstLines;
+    for (const NamedLine& section : m_sections) {
+        const auto [first, added] = firstLines.emplace(section.name, section.line);
+        if (!added)
+            Add(section.line, Severity::Warning,
+                "a second section named " + Quoted(section.name) + " (the first is on line " +
+                    std::to_string(first->second) + ")");
+    }
+    std::set<std::string> optional;
+    for (const CInstallerSection* section : m_script->GetSections())
+        if (section->IsOptional()) optional.insert(section->GetName().GetText());
+    for (const NamedLine& name : m_exclusive)
+        if (!optional.count(name.name))
             Add(name.line, Severity::Warning,
                 "exclusive name " + Quoted(name.name) + " names no optional section");
-    }
 }
 
 void CScriptChecker::CheckVariables() {
@@ -477,7 +476,7 @@ void CScriptChecker::CheckMediumPath(uint32_t line, const std::string& argument,
     VString medium(m_mediumFolder.c_str());
     VFileManager::MakeNativePath(medium);
     const std::string prefix = medium.GetText();
-    const bool inMedium = path.compare(0, prefix.size(), prefix) == 0 &&
+    const bool inMedium = !prefix.empty() && path.compare(0, prefix.size(), prefix) == 0 &&
                           (path.size() == prefix.size() || path[prefix.size()] == '/' ||
                            path[prefix.size()] == '\\' || prefix.back() == '/' || prefix.back() == '\\');
     if (!inMedium && !(always && std::filesystem::path(path).is_absolute())) return;
