@@ -112,9 +112,9 @@ int main(int argc, char** argv) {
         fs::remove_all(target);
         fs::remove_all(work / "logs");
         fs::remove(work / "registry.db");
-        const std::string command = KisBench::Quoted("/proc/self/exe") + " --child " +
+        const std::string command = KisBench::Quoted(fs::read_symlink("/proc/self/exe")) + " --child " +
                                     KisBench::Quoted(medium) + " " + KisBench::Quoted(work / "registry.db") +
-                                    " " + jobs + " 2>&1";
+                                    " " + jobs + " 2>" + KisBench::Quoted(work / "child-stderr.txt");
         FILE* child = popen(command.c_str(), "r");
         char line[512];
         int code = -1;
@@ -141,8 +141,11 @@ int main(int argc, char** argv) {
                     run + 1, wall, total, main, 100.0 * share, memories.back());
         KisBench::Settle();
     }
+    if (failed) {
+        std::fprintf(stderr, "the program's messages are in %s\n", (work / "child-stderr.txt").c_str());
+        return 1;
+    }
     fs::remove_all(work);
-    if (failed) return 1;
     std::printf(
         "median: %.3f s wall, main thread %.2f %% of the other threads' processor time (goal < 5 %%), "
         "peak resident memory %.1f MB (goal < 64 MB)\n",

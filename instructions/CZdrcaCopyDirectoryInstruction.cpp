@@ -202,8 +202,6 @@ bool CZdrcaCopyDirectoryInstruction::CopyPlainFile(const VString& source, const 
 
 bool CZdrcaCopyDirectoryInstruction::DecodeFolder(const VString& source, const VString& destination,
                                                   const VFileInfoArray& listing) {
-    // Files submitted to the pool whose outcome was not taken; whatever ends the folder early withdraws
-    // them, so no temporary file stays behind.
     struct Pick {
         VString name, sourceFile, destinationFile, temporaryFile;
         std::shared_ptr<CZdrcaDecodePool::Task> task;
@@ -212,6 +210,8 @@ bool CZdrcaCopyDirectoryInstruction::DecodeFolder(const VString& source, const V
     size_t taken = 0;
     size_t submitted = 0;
     CZdrcaDecodePool* pool = m_pool.get();
+    // Files submitted to the pool whose outcome was not taken: whatever ends the folder early withdraws
+    // them, so no temporary file stays behind.
     struct Withdraw {
         CZdrcaDecodePool* pool;
         std::vector<Pick>& picks;

@@ -28,7 +28,7 @@ done
 echo "== ThreadSanitizer build"
 scripts/build.sh tsan
 echo "== ThreadSanitizer tests"
-export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/scripts/tsan.supp}
 build/tsan/tests/foundation_tests --gtest_brief=1 --gtest_filter='VThread*:VJobServer*:VCriticalSection*:VLock*:VMutex*:VSemaphore*'
 build/tsan/tests/engine_tests --gtest_brief=1 --gtest_filter='InstallerThread*:ZdrcaCopyDirectory*:FlacDecoder*'
 build/tsan/tests/ui_tests --gtest_brief=1 --gtest_filter='ProcessPanelTest*:InstallerUI*:CZDRKitPieceViewPanel*:ProgressReporter*'

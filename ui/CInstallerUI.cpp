@@ -479,6 +479,11 @@ void CInstallerUI::SplashScreenClosed() {
 // shown, and one task at a time is posted for them.
 void CInstallerUI::SetMessage(const VString& text) {
     if (VApplication::IsUIThread()) {
+        // A text still waiting from another thread is older than this one.
+        {
+            std::lock_guard<std::mutex> lock(m_messageGuard);
+            m_messagePosted = false;
+        }
         SetStatusText(text.GetText());
         return;
     }
@@ -493,6 +498,7 @@ void CInstallerUI::SetMessage(const VString& text) {
         std::string latest;
         {
             std::lock_guard<std::mutex> lock(self->m_messageGuard);
+            if (!self->m_messagePosted) return;
             latest.swap(self->m_pendingMessage);
             self->m_messagePosted = false;
         }

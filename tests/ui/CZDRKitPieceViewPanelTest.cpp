@@ -343,7 +343,7 @@ TEST_F(CZDRKitPieceViewPanelTest, CopyWithThePanelAsHostDecodesTheChosenShare) {
     const std::string wave = m_root / "signal.wav";
     KisTest::WriteTestWave(wave, 1, 16, 300);
     // Five takes in each layer folder; two per folder picks takes 0 and 2.
-    for (const char* folder : {"Kick/Kit1/Hard", "Kick/Kit2/Hard", "Snare/Kit1/Soft"})
+    for (const char* folder : {"Kick/Kit1/Hard", "Kick/Kit10/Hard", "Kick/Kit2/Hard", "Snare/Kit1/Soft"})
         for (int take = 0; take < 5; ++take) {
             const std::string file = Lib(std::string(folder) + "/t" + std::to_string(take) + ".zdrca");
             fs::create_directories(fs::path(file).parent_path());
@@ -354,9 +354,12 @@ TEST_F(CZDRKitPieceViewPanelTest, CopyWithThePanelAsHostDecodesTheChosenShare) {
     KisTest::WriteFile(Lib("readme.txt"), "top");
 
     auto panel = MakePanel("1", "[{2:Two:Two per folder}]");
-    ASSERT_EQ(panel->GetPieceCount(), 3);
-    ASSERT_STREQ(panel->GetPiece(1)->GetDisplayName().GetText(), "Kick Kit2");
+    ASSERT_EQ(panel->GetPieceCount(), 4);
+    ASSERT_STREQ(panel->GetPiece(1)->GetDisplayName().GetText(), "Kick Kit10");
+    ASSERT_STREQ(panel->GetPiece(2)->GetDisplayName().GetText(), "Kick Kit2");
+    // Kit10 is unticked while Kit1, whose name begins its name, is ticked: nothing of it, not even a folder.
     Tick(*panel, 1);
+    Tick(*panel, 2);
 
     fs::create_directories(m_root.Path() / "dst");
     fs::create_directories(m_root.Path() / "logs");
@@ -380,6 +383,7 @@ TEST_F(CZDRKitPieceViewPanelTest, CopyWithThePanelAsHostDecodesTheChosenShare) {
                                             "Snare/Kit1/Soft/t2.wav"};
     EXPECT_EQ(arrived, expected);
     EXPECT_FALSE(fs::exists(m_root.Path() / "dst/Kick/Kit2"));
+    EXPECT_FALSE(fs::exists(m_root.Path() / "dst/Kick/Kit10"));
 
     const std::string oracle = m_root / "oracle.wav";
     ASSERT_TRUE(KisTest::DecodeWithFlacTool(Lib("Kick/Kit1/Hard/t2.zdrca"), oracle));
