@@ -1,7 +1,7 @@
 // Black-box runs of the real program in a sandbox, tried as an attacker who may write into the target
 // folders and as a careless user would: planted links, pipes, a full disk, a damaged settings store.
 
-#include "support/TempFolder.h"
+#include "tests/engine/InstructionTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -40,7 +40,7 @@ Outcome Install(const TempFolder& sandbox, const std::string& shell = "", const 
     const int status = std::system(command.c_str());
     Outcome outcome;
     outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    outcome.errors = ReadFile(errors);
+    outcome.errors = KisTest::ProgramErrors(ReadFile(errors));
     return outcome;
 }
 
