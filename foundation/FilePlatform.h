@@ -59,9 +59,10 @@ std::FILE* OpenTextFile(const char* path, bool append);
 bool ReplaceFile(const char* path, const void* bytes, size_t size, bool executable);
 
 // A name, unique among the threads and processes writing to folder, for a temporary file there: it starts
-// with VFileManager::kTemporaryPrefix and names the process that made it.
+// with VFileManager::kTemporaryPrefix and names the process and the machine that made it.
 std::string TemporaryPathIn(const std::string& folder);
-// True when name (a bare name) is a temporary name whose process no longer runs.
+// True when name (a bare name) is a temporary name of this machine (or of no named machine) whose process
+// no longer runs.
 bool IsStaleTemporaryName(const char* name);
 
 enum class RemoveResult { Removed, NotFound, IsDirectory, Denied, Failed };

@@ -348,14 +348,18 @@ TEST(InstallerTemporaryFiles, ACopyRemovesWhatAnInterruptedRunLeftButNotWhatARun
     // No process runs with the first id; this test's process runs with the second.
     const std::string stale = ".kis-tmp-2147483646-0.tmp";
     const std::string live = ".kis-tmp-" + std::to_string(getpid()) + "-0.tmp";
+    // On a shared drive another machine's process ids mean nothing here.
+    const std::string elsewhere = ".kis-tmp-2147483646@another.machine-0.tmp";
     for (const char* folder : {"desk", "desk/tree/sub"}) {
         WriteFile(sandbox / (std::string(folder) + "/" + stale), "left by a killed run");
         WriteFile(sandbox / (std::string(folder) + "/" + live), "being written");
+        WriteFile(sandbox / (std::string(folder) + "/" + elsewhere), "being written elsewhere");
     }
     const Outcome outcome = Install(sandbox);
     ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
     for (const char* folder : {"desk", "desk/tree/sub"}) {
         EXPECT_FALSE(fs::exists(sandbox / (std::string(folder) + "/" + stale))) << folder;
         EXPECT_TRUE(fs::exists(sandbox / (std::string(folder) + "/" + live))) << folder;
+        EXPECT_TRUE(fs::exists(sandbox / (std::string(folder) + "/" + elsewhere))) << folder;
     }
 }
