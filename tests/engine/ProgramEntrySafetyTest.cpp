@@ -172,6 +172,15 @@ TEST(InstallerLinks, NeverWritesChangesOrDeletesThroughPlantedLinks) {
     EXPECT_FALSE(KisTest::IsWritable(desk + "/perm/a.txt"));
     EXPECT_FALSE(fs::exists(desk + "/del"));
     EXPECT_FALSE(fs::exists(fs::symlink_status(desk + "/dellink")));
+
+    // A second name of someone else's file in the uninstall script's place is replaced, not continued.
+    const Victim linked(outside / "hard-linked", 0644);
+    fs::remove(desk + "/Logs/App_uninstaller.kus");
+    fs::create_hard_link(linked.path, desk + "/Logs/App_uninstaller.kus");
+    Install(sandbox);
+    EXPECT_EQ(linked.Changes(), "");
+    EXPECT_NE(ReadFile(desk + "/Logs/App_uninstaller.kus").find("{UninstallScript}"), std::string::npos);
+
     if (root) {
         const passwd* nobody = getpwnam("nobody");
         ASSERT_NE(nobody, nullptr);

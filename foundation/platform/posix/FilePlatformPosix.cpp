@@ -395,7 +395,8 @@ std::FILE* OpenTextFile(const char* path, bool append) {
     bool exists = false;
     if (!MayReplace(path, existing, exists)) return nullptr;
     int fd = -1;
-    if (append && exists) {
+    // A file with a second name may be someone else's file linked in: it is replaced, not continued.
+    if (append && exists && existing.st_nlink == 1) {
         // O_NOFOLLOW: a link planted since the check above makes the open fail instead of being followed.
         fd = ::open(path, O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
         struct stat info;
