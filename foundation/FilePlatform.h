@@ -49,8 +49,8 @@ ReadResult ReadFile(const char* path, uint64_t limit, std::vector<uint8_t>& out)
 
 // Opens path for writing text, never through a link at path and never onto a pipe or a device: a new file
 // replaces a link (and, without append, an existing file); with append an existing plain file with no
-// other name (hard link) is continued. A new file gets mode 0644 (read for all, write for the owner only). Null on failure. The
-// stream is not inherited by programs the process starts.
+// other name (hard link) is continued. A new file gets mode 0644 (read for all, write for the owner only).
+// Null on failure. The stream is not inherited by programs the process starts.
 std::FILE* OpenTextFile(const char* path, bool append);
 
 // Writes size bytes as the whole content of path: to a temporary file in the same folder that then
