@@ -48,9 +48,9 @@ enum class ReadResult { Read, OpenFailed, NotAFile, TooLarge, ReadFailed };
 ReadResult ReadFile(const char* path, uint64_t limit, std::vector<uint8_t>& out);
 
 // Opens path for writing text, never through a link at path and never onto a pipe or a device: a new file
-// replaces a link (and, without append, an existing file); with append an existing plain file is
-// continued. A new file gets mode 0644 (read for all, write for the owner only). Null on failure. The
-// stream is not inherited by programs the process starts.
+// replaces a link (and, without append, an existing file); with append an existing plain file with no
+// other name (hard link) is continued. A new file gets mode 0644 (read for all, write for the owner only).
+// Null on failure. The stream is not inherited by programs the process starts.
 std::FILE* OpenTextFile(const char* path, bool append);
 
 // Writes size bytes as the whole content of path: to a temporary file in the same folder that then
@@ -59,9 +59,10 @@ std::FILE* OpenTextFile(const char* path, bool append);
 bool ReplaceFile(const char* path, const void* bytes, size_t size, bool executable);
 
 // A name, unique among the threads and processes writing to folder, for a temporary file there: it starts
-// with VFileManager::kTemporaryPrefix and names the process that made it.
+// with VFileManager::kTemporaryPrefix and names the process and the machine that made it.
 std::string TemporaryPathIn(const std::string& folder);
-// True when name (a bare name) is a temporary name whose process no longer runs.
+// True when name (a bare name) is a temporary name of this machine (or of no named machine) whose process
+// no longer runs.
 bool IsStaleTemporaryName(const char* name);
 
 enum class RemoveResult { Removed, NotFound, IsDirectory, Denied, Failed };

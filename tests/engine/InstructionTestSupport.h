@@ -98,6 +98,14 @@ template <typename T> std::string ConstructionError(const char* arguments) {
     return "";
 }
 
+// What a program run wrote to standard error itself: a sanitizer build appends its own report once the
+// program has ended.
+inline std::string ProgramErrors(const std::string& errors) {
+    const size_t report =
+        errors.find("-----------------------------------------------------\nSuppressions used:");
+    return report == std::string::npos ? errors : errors.substr(0, report);
+}
+
 inline std::string Row(const char* format, const std::string& a, const std::string& b = "",
                        const std::string& c = "") {
     char buffer[2048];

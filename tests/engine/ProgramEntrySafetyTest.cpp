@@ -1,7 +1,7 @@
 // Black-box runs of the real program in a sandbox, tried as an attacker who may write into the target
 // folders and as a careless user would: planted links, pipes, a full disk, a damaged settings store.
 
-#include "support/TempFolder.h"
+#include "tests/engine/InstructionTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -40,7 +40,7 @@ Outcome Install(const TempFolder& sandbox, const std::string& shell = "", const 
     const int status = std::system(command.c_str());
     Outcome outcome;
     outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    outcome.errors = ReadFile(errors);
+    outcome.errors = KisTest::ProgramErrors(ReadFile(errors));
     return outcome;
 }
 
@@ -172,6 +172,15 @@ TEST(InstallerLinks, NeverWritesChangesOrDeletesThroughPlantedLinks) {
     EXPECT_FALSE(KisTest::IsWritable(desk + "/perm/a.txt"));
     EXPECT_FALSE(fs::exists(desk + "/del"));
     EXPECT_FALSE(fs::exists(fs::symlink_status(desk + "/dellink")));
+
+    // A second name of someone else's file in the uninstall script's place is replaced, not continued.
+    const Victim linked(outside / "hard-linked", 0644);
+    fs::remove(desk + "/Logs/App_uninstaller.kus");
+    fs::create_hard_link(linked.path, desk + "/Logs/App_uninstaller.kus");
+    Install(sandbox);
+    EXPECT_EQ(linked.Changes(), "");
+    EXPECT_NE(ReadFile(desk + "/Logs/App_uninstaller.kus").find("{UninstallScript}"), std::string::npos);
+
     if (root) {
         const passwd* nobody = getpwnam("nobody");
         ASSERT_NE(nobody, nullptr);
@@ -348,14 +357,18 @@ TEST(InstallerTemporaryFiles, ACopyRemovesWhatAnInterruptedRunLeftButNotWhatARun
     // No process runs with the first id; this test's process runs with the second.
     const std::string stale = ".kis-tmp-2147483646-0.tmp";
     const std::string live = ".kis-tmp-" + std::to_string(getpid()) + "-0.tmp";
+    // On a shared drive another machine's process ids mean nothing here.
+    const std::string elsewhere = ".kis-tmp-2147483646@another.machine-0.tmp";
     for (const char* folder : {"desk", "desk/tree/sub"}) {
         WriteFile(sandbox / (std::string(folder) + "/" + stale), "left by a killed run");
         WriteFile(sandbox / (std::string(folder) + "/" + live), "being written");
+        WriteFile(sandbox / (std::string(folder) + "/" + elsewhere), "being written elsewhere");
     }
     const Outcome outcome = Install(sandbox);
     ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
     for (const char* folder : {"desk", "desk/tree/sub"}) {
         EXPECT_FALSE(fs::exists(sandbox / (std::string(folder) + "/" + stale))) << folder;
         EXPECT_TRUE(fs::exists(sandbox / (std::string(folder) + "/" + live))) << folder;
+        EXPECT_TRUE(fs::exists(sandbox / (std::string(folder) + "/" + elsewhere))) << folder;
     }
 }

@@ -2,6 +2,7 @@
 #include "foundation/VFileManager.h"
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -225,11 +226,30 @@ bool GetStatus(const char* path, Status& out, bool followLinks) {
     return true;
 }
 
+namespace {
+
+// This machine's name as it may stand in a file name: folders on a shared drive receive temporary files
+// from installers on other machines, whose process ids mean nothing here.
+const std::string& MachineTag() {
+    static const std::string tag = [] {
+        char name[256] = {};
+        if (::gethostname(name, sizeof name - 1) != 0) return std::string("localhost");
+        std::string text;
+        for (const char* c = name; *c; ++c)
+            text += std::isalnum(static_cast<unsigned char>(*c)) || *c == '.' ? *c : '_';
+        return text;
+    }();
+    return tag;
+}
+
+} // namespace
+
 std::string TemporaryPathIn(const std::string& folder) {
     static std::atomic<uint32_t> counter{0};
-    char name[64];
-    std::snprintf(name, sizeof name, "%s%ld-%u.tmp", VFoundation::VFileManager::kTemporaryPrefix,
-                  static_cast<long>(::getpid()), counter.fetch_add(1, std::memory_order_relaxed));
+    char name[320];
+    std::snprintf(name, sizeof name, "%s%ld@%s-%u.tmp", VFoundation::VFileManager::kTemporaryPrefix,
+                  static_cast<long>(::getpid()), MachineTag().c_str(),
+                  counter.fetch_add(1, std::memory_order_relaxed));
     if (folder.empty()) return name;
     return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
@@ -240,7 +260,12 @@ bool IsStaleTemporaryName(const char* name) {
         return false;
     char* end = nullptr;
     const long process = std::strtol(name + prefixLength, &end, 10);
-    if (end == name + prefixLength || *end != '-' || process <= 0) return false;
+    if (end == name + prefixLength || process <= 0 || (*end != '-' && *end != '@')) return false;
+    if (*end == '@') {
+        // Only this machine can tell whether the process still runs.
+        const char* last = std::strrchr(end, '-');
+        if (!last || std::string(static_cast<const char*>(end) + 1, last) != MachineTag()) return false;
+    }
     // Another installer still writing into the folder keeps its files.
     return process != static_cast<long>(::getpid()) && ::kill(static_cast<pid_t>(process), 0) != 0 &&
            errno == ESRCH;
@@ -370,7 +395,8 @@ std::FILE* OpenTextFile(const char* path, bool append) {
     bool exists = false;
     if (!MayReplace(path, existing, exists)) return nullptr;
     int fd = -1;
-    if (append && exists) {
+    // A file with a second name may be someone else's file linked in: it is replaced, not continued.
+    if (append && exists && existing.st_nlink == 1) {
         // O_NOFOLLOW: a link planted since the check above makes the open fail instead of being followed.
         fd = ::open(path, O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
         struct stat info;
