@@ -4,6 +4,8 @@
 #include "foundation/VString.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace VApplication {
 
@@ -34,6 +36,16 @@ public:
     // Deletes the subkey (with its values) below the key path. False when the name is null or empty, the key
     // or subkey does not exist, or the subkey has subkeys of its own.
     bool DeleteSubkey(const char* subkeyName);
+
+    // What the installed-products record and the uninstaller need beyond the script's operations. Reads
+    // here have no length limit.
+    enum class Outcome { Done, Missing, Failed };
+    // Deletes one value of the key; Missing when the key or the value does not exist.
+    Outcome DeleteValue(const char* valueName);
+    // The key's direct subkeys and its values (name, data), sorted by name; Missing when the key does not
+    // exist.
+    Outcome ListKey(std::vector<std::string>& subkeys,
+                    std::vector<std::pair<std::string, std::string>>& values);
 
     const VFoundation::VString& GetKeyPath() const { return m_keyPath; }
 

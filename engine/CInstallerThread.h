@@ -31,8 +31,15 @@ public:
     float GetCurrentInstructionProgress() const;
 
     bool IsAbortRequested() const { return m_abortRequested.load(); }
+    // After Run: the run was aborted or stopped with rollback on (APPLICATION_ROLLBACK, true) and every
+    // change it recorded was undone.
+    bool HasRolledBack() const { return m_rolledBack.load(); }
 
 private:
+    bool RunSections();
+    bool IsRollbackOn() const;
+    // Undoes what this run recorded in the uninstall script (its own head), writing the rows to its log.
+    void RollBack();
     void AddProgress(float amount);
 
     std::atomic<bool> m_abortRequested{false};
@@ -41,4 +48,5 @@ private:
     VFoundation::VRef<CInstallLog> m_log;
     std::atomic<IInstallerInstruction*> m_currentInstruction{nullptr};
     IZdrcaInstallHost* m_installHost = nullptr;
+    std::atomic<bool> m_rolledBack{false};
 };

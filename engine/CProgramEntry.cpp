@@ -6,6 +6,7 @@
 #include "application/platform/headless/HeadlessResponder.h"
 #include "engine/CInstallScript.h"
 #include "engine/CUnattendedInstallation.h"
+#include "engine/CUninstallCommand.h"
 #include "foundation/VException.h"
 #include "foundation/VFileManager.h"
 #include "foundation/VFoundation.h"
@@ -215,11 +216,21 @@ int CProgramEntry::Run(int argc, const char* const* argv) {
         std::printf("%s\n", kVersion);
         return 0;
     }
-    if (!options.silent && !m_frontEnd) {
+    if (options.list) return ListProducts(options);
+    if (!options.silent && !m_frontEnd && options.uninstall.empty()) {
         std::fprintf(stderr, "kis-installer: this build installs only unattended; run it with --silent\n");
         return kStartupFailure;
     }
     return RunScript(options);
+}
+
+int CProgramEntry::ListProducts(const CProgramOptions& options) {
+    VFoundation::InitializeLibrary();
+    VApplication::InitializeLibrary();
+    if (!options.registry.empty()) VApplication::VRegistry::SetStoreLocation(options.registry.c_str());
+    const int code = CUninstallCommand::List();
+    StopLibraries();
+    return code;
 }
 
 int CProgramEntry::RunScript(const CProgramOptions& options) {
@@ -233,7 +244,15 @@ int CProgramEntry::RunScript(const CProgramOptions& options) {
     if (headless)
         VApplication::SetBackend(std::make_shared<VApplication::HeadlessBackend>(
             std::make_shared<VApplication::SilentResponder>(answers)));
-    if (m_frontEnd && !m_frontEnd->Start(options, headless)) {
+    // An uninstall without a display runs unattended, as with --silent.
+    const auto startHeadless = [&] {
+        m_frontEnd->Stop();
+        VApplication::SetBackend(std::make_shared<VApplication::HeadlessBackend>(
+            std::make_shared<VApplication::SilentResponder>(answers)));
+        return m_frontEnd->Start(options, true);
+    };
+    if (m_frontEnd && !m_frontEnd->Start(options, headless) &&
+        (options.uninstall.empty() || headless || !startHeadless())) {
         std::fprintf(stderr,
                      "kis-installer: no display is available; run it with --silent to install unattended\n");
         StopLibraries();
@@ -251,41 +270,54 @@ int CProgramEntry::RunScript(const CProgramOptions& options) {
 
     int exitCode = kStartupFailure;
     CInstallScript* script = nullptr;
-    try {
-        VString baseFolder = VApplication::GetModulePath();
-        baseFolder.RemoveLastPathComponent();
-        VString scriptPath;
-        if (LocateInstallScript(baseFolder, scriptPath)) {
-            script = new CInstallScript();
-            if (!script->Parse(scriptPath.GetText())) {
-                VApplication::AlertText(
-                    "Failed to parse the installation script.\nCannot continue with execution.\n"
-                    "Please contact Kestrawin technical support\nsupport@kestrawin.com");
-            } else {
-                for (const auto& [name, value] : options.variables)
-                    script->SetVariable(name.c_str(), value.c_str());
-                if (m_frontEnd) {
-                    exitCode = m_frontEnd->Run(*script, options);
+    if (!options.uninstall.empty()) try {
+            exitCode = CUninstallCommand::Run(options, m_frontEnd);
+        } catch (const VException& exception) {
+            VString description;
+            exception.GetDescription(description);
+            VApplication::AlertBox(
+                "Caught vexception in main function. Cannot continue operation.\nError reason: %s",
+                description.GetText());
+            exitCode = kStartupFailure;
+        }
+    else
+        try {
+            VString baseFolder = VApplication::GetModulePath();
+            baseFolder.RemoveLastPathComponent();
+            VString scriptPath;
+            if (LocateInstallScript(baseFolder, scriptPath)) {
+                script = new CInstallScript();
+                if (!script->Parse(scriptPath.GetText())) {
+                    VApplication::AlertText(
+                        "Failed to parse the installation script.\nCannot continue with execution.\n"
+                        "Please contact Kestrawin technical support\nsupport@kestrawin.com");
                 } else {
-                    CUnattendedInstallation installation(*script);
-                    script->RunPreRun();
-                    exitCode = installation.Run();
-                    if (installation.IsRebootNeeded())
-                        VApplication::AlertText("Please now reboot your computer!");
+                    for (const auto& [name, value] : options.variables)
+                        script->SetVariable(name.c_str(), value.c_str());
+                    if (options.rollback) script->SetVariable("APPLICATION_ROLLBACK", "true");
+                    if (m_frontEnd) {
+                        exitCode = m_frontEnd->Run(*script, options);
+                    } else {
+                        CUnattendedInstallation installation(*script);
+                        script->RunPreRun();
+                        exitCode = installation.Run();
+                        if (installation.IsRebootNeeded())
+                            VApplication::AlertText("Please now reboot your computer!");
+                    }
                 }
             }
+        } catch (const VException& exception) {
+            VString description;
+            exception.GetDescription(description);
+            VApplication::AlertBox(
+                "Caught vexception in main function. Cannot continue operation.\nError reason: %s",
+                description.GetText());
+            exitCode = kStartupFailure;
+        } catch (...) {
+            VApplication::AlertText(
+                "Caught unknown exception in main function. Cannot continue operation.\n");
+            exitCode = kStartupFailure;
         }
-    } catch (const VException& exception) {
-        VString description;
-        exception.GetDescription(description);
-        VApplication::AlertBox(
-            "Caught vexception in main function. Cannot continue operation.\nError reason: %s",
-            description.GetText());
-        exitCode = kStartupFailure;
-    } catch (...) {
-        VApplication::AlertText("Caught unknown exception in main function. Cannot continue operation.\n");
-        exitCode = kStartupFailure;
-    }
     if (script) script->Release();
     StopLibraries();
     if (m_frontEnd) m_frontEnd->Stop();

@@ -15,11 +15,16 @@ class CInstallScript;
 class CUnattendedInstallation : public VFoundation::IVJobDelegate, public CSetMessageHandler {
 public:
     explicit CUnattendedInstallation(CInstallScript& script);
+    // For RunJob alone.
+    CUnattendedInstallation();
     ~CUnattendedInstallation() override;
 
     // Call on the user-interface thread. Returns 0 when the installation succeeded, 1 when it failed or
     // was aborted. VException from the log setup passes to the caller.
     int Run();
+    // Runs job (made with this object as its delegate) on a job server of its own the same way: 0 when it
+    // succeeded, 1 when it failed or was aborted.
+    int RunJob(VFoundation::VJob* job);
 
     void JobAdded(VFoundation::VJobServer* server, VFoundation::VJob* job) override;
     void JobStarted(VFoundation::VJobServer* server, VFoundation::VJob* job) override;
@@ -33,7 +38,7 @@ public:
 private:
     void Finish(int code);
 
-    CInstallScript& m_script;
+    CInstallScript* m_script = nullptr;
     std::atomic<bool> m_finished{false};
     std::atomic<bool> m_rebootNeeded{false};
 };

@@ -13,6 +13,8 @@ namespace VFoundation::FilePlatform {
 struct Status {
     bool exists = false;
     bool isDirectory = false;
+    // A symbolic link described without following it.
+    bool isLink = false;
     // The read-only attribute, emulated on POSIX by the owner-write bit: false when it is missing.
     bool isWritable = false;
     uint64_t size = 0;

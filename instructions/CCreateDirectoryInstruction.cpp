@@ -19,8 +19,11 @@ CCreateDirectoryInstruction::~CCreateDirectoryInstruction() = default;
 bool CCreateDirectoryInstruction::Execute() {
     VString path(m_path);
     ExpandPath(path);
+    const std::vector<std::string> missing = CInstallLog::MissingFolders(path);
     const bool created =
         VFileManager::Instance()->CreateFoldersAtPath(path.GetText(), InstructionArguments::kDefaultMode);
     LogLine(created, "CreateDirectory. DST=%s", path.GetText());
+    // The folders it made are the installation's, for the uninstaller to remove when they are empty.
+    if (GetLog()) GetLog()->AddCreatedFolders(missing, path);
     return created;
 }

@@ -13,6 +13,7 @@
 #include "ui/IInstallerUIPanel.h"
 
 #include <cstdint>
+#include <string>
 
 // The page kind "InstallProcessView": the page on which the installation runs. Two progress bars, fed by
 // the main window's progress timer, and either a log view that receives every row of the install log, or
@@ -35,7 +36,9 @@ public:
     bool PrepareToShow() override { return true; }
     bool PanelShown() override;
     bool CanAdvance() override { return true; }
-    VFoundation::VString GetStageName() override { return VFoundation::VString("Install"); }
+    VFoundation::VString GetStageName() override { return VFoundation::VString(m_stageName.c_str()); }
+    // The uninstall wizard names the stage after what it does; before the window asks for the name.
+    void SetStageName(const char* name) { m_stageName = name; }
 
     void HandleCtrlEvent(const VCtrl::CtrlEvent& event) override;
     bool HandleTimer(int32_t timerId) override;
@@ -71,4 +74,5 @@ private:
     VFoundation::VObjectArrayTmpl<VFoundation::VImage> m_slides;
     int32_t m_slideIndex = 0;
     int32_t m_slidePeriod = 1000;
+    std::string m_stageName = "Install";
 };

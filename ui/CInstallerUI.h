@@ -18,7 +18,9 @@
 #include <atomic>
 #include <cstdint>
 
+class CCompletionViewPanel;
 class CInstallScript;
+class CInstallerPage;
 class CStageDisplayPanel;
 class IZdrcaInstallHost;
 
@@ -44,7 +46,7 @@ public:
     static constexpr int32_t kPanelId = 1000;
 
     // Throws VException (rewrapped) when the job server cannot start.
-    explicit CInstallerUI(CInstallScript* script);
+    explicit CInstallerUI(CInstallScript* script, VFoundation::VClass* record = nullptr);
     ~CInstallerUI() override;
 
     bool WindowCreated() override;
@@ -86,6 +88,22 @@ public:
     static CInstallerUI* GetMainWindow();
     static void SetMainWindow(CInstallerUI* window);
 
+protected:
+    // What a wizard built on this window may change (the uninstall wizard does). All run on the
+    // user-interface thread.
+    // The panel of a script page; none skips the page.
+    virtual VFoundation::VRef<IInstallerUIPanel> MakePanel(const CInstallerPage& page);
+    // Sets up what the install process page runs and returns the job to queue: by default the install log
+    // and the installer thread.
+    virtual VFoundation::VRef<VFoundation::VJob> MakeInstallJob();
+    // Shows the run's end on the completion page.
+    virtual void ShowResult(CCompletionViewPanel& panel);
+    // The text of Next on the page before the install process page.
+    virtual const char* GetStartText() const { return "Install"; }
+
+public:
+    CInstallScript* GetScript() const { return m_script; }
+
 private:
     // The control that receives the progress timer; it knows its window.
     class CTimerControl : public VCtrl::Ctrl {
@@ -124,6 +142,7 @@ private:
     CInstallScript* m_script;
     bool m_installing = false;
     bool m_installSucceeded = false;
+    std::atomic<bool> m_rolledBack{false};
     VFoundation::VRef<VFoundation::VJobServer> m_jobServer;
     VFoundation::VRef<CTimerControl> m_timerControl;
     VFoundation::VRef<VCtrl::CtrlLabel> m_statusLine;

@@ -32,6 +32,7 @@ uint64_t ToFileTime(const struct timespec& time) {
 void Describe(const struct stat& info, Status& out) {
     out.exists = true;
     out.isDirectory = S_ISDIR(info.st_mode);
+    out.isLink = S_ISLNK(info.st_mode);
     out.isWritable = (info.st_mode & S_IWUSR) != 0;
     out.size = S_ISREG(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
     out.modificationTime = ToFileTime(info.st_mtim);
