@@ -157,6 +157,16 @@ bool CUninstaller::Run() {
         m_progress.store(m_progress.load() + share);
     }
 
+    // A folder kept because something of ours that could not be removed is still in it stays to do, so
+    // that the run that finishes the work removes it too; one kept for other files is done with.
+    for (size_t folder : keptFolders) {
+        const std::string prefix = Native(entries[folder].text) + VFileManager::PathSeparator();
+        for (const CUninstallScript::Entry& entry : entries)
+            if (!entry.done && Native(entry.text).compare(0, prefix.size(), prefix) == 0) {
+                entries[folder].done = false;
+                break;
+            }
+    }
     const bool saved = m_script->Save();
     if (!saved)
         Row(false, "Could not rewrite the uninstall script %s", m_script->GetPath().c_str());
