@@ -247,7 +247,7 @@ void CInstallerUI::UpdateButtons() {
         m_cancelButton->SetText("Cancel");
     } else if (i == p - 1) {
         ShowButton(m_backButton.Get(), kBackId, kBackFrame, "< Back");
-        ShowButton(m_nextButton.Get(), kNextId, kNextFrame, GetStartText());
+        ShowButton(m_nextButton.Get(), kNextId, kNextFrame, "Install");
         m_cancelButton->SetText("Cancel");
     } else if (i == p) {
         HideButton(m_backButton.Get());
@@ -268,6 +268,7 @@ void CInstallerUI::UpdateButtons() {
         ShowButton(m_nextButton.Get(), kNextId, kNextFrame, "Next >");
         m_cancelButton->SetText("Done");
     }
+    ButtonsUpdated();
     m_backButton->Redraw();
     m_nextButton->Redraw();
     m_cancelButton->Redraw();

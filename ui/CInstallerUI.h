@@ -98,8 +98,8 @@ protected:
     virtual VFoundation::VRef<VFoundation::VJob> MakeInstallJob();
     // Shows the run's end on the completion page.
     virtual void ShowResult(CCompletionViewPanel& panel);
-    // The text of Next on the page before the install process page.
-    virtual const char* GetStartText() const { return "Install"; }
+    // Called after the buttons were set for the current page, to adjust them.
+    virtual void ButtonsUpdated() {}
 
 public:
     CInstallScript* GetScript() const { return m_script; }

@@ -55,6 +55,8 @@ CUninstallSummaryPanel::CUninstallSummaryPanel(const CUninstallScript& script, c
                                                                                       : entries[index].text);
         m_entryView->AddRow(CInstallLog::EscapeRowText(VString(row.c_str())).GetText());
     }
+    // The list reads from the first entry to go.
+    m_entryView->ScrollToRow(0);
     m_footerLabel = AddLabel(4, VRect{10, 324, 450, 25}, nullptr,
                              ("Click Uninstall to remove " + product + ", or Cancel to keep it.").c_str());
 }

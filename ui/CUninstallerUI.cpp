@@ -49,3 +49,7 @@ VRef<VJob> CUninstallerUI::MakeInstallJob() {
 void CUninstallerUI::ShowResult(CCompletionViewPanel& panel) {
     panel.SetResultText(HasInstallSucceeded() ? kRemovedText : kNotRemovedText);
 }
+
+void CUninstallerUI::ButtonsUpdated() {
+    if (GetCurrentPageIndex() + 1 == GetProcessPageIndex()) GetNextButton()->SetText("Uninstall");
+}

@@ -28,7 +28,8 @@ protected:
     VFoundation::VRef<IInstallerUIPanel> MakePanel(const CInstallerPage& page) override;
     VFoundation::VRef<VFoundation::VJob> MakeInstallJob() override;
     void ShowResult(CCompletionViewPanel& panel) override;
-    const char* GetStartText() const override { return "Uninstall"; }
+    // Next on the first page starts the removal.
+    void ButtonsUpdated() override;
 
 private:
     VFoundation::VRef<CUninstallScript> m_uninstallScript;

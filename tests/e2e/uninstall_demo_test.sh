@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
-# uninstall_demo_test.sh MAKE_DEMO INSTALLER SOURCE_DIR WORK_FOLDER
+# uninstall_demo_test.sh MAKE_DEMO INSTALLER SOURCE_DIR WORK_FOLDER [gtk]
 # Installs the demo medium unattended in a sandbox, lists it, uninstalls it by name and checks that the
-# sandbox and the settings store are as they were before the installation.
+# sandbox and the settings store are as they were before the installation. With "gtk" the uninstall runs
+# in the real window on the X display, driven by xdotool (exit 77, skipped, without a display).
 set -u
 make_demo=$1
 installer=$2
 source=$3
 work=$4
+mode=${5:-silent}
 
 log=$work/stderr.txt
 log_prefix="installer: "
 source "$(dirname "$0")/../support/display_test.sh"
+[[ $mode == gtk ]] && require_display
 
 rm -rf "$work"
 mkdir -p "$work/sandbox"
@@ -47,13 +50,40 @@ listed=$("$installer" --registry "$store" --list)
     fail "--list printed: $listed"
 
 log=$work/uninstall-stderr.txt
-"$installer" --registry "$store" --silent --uninstall "aurora drums" >"$work/stdout.txt" 2>"$log"
-status=$?
+if [[ $mode == gtk ]]; then
+    mkdir -p "$work/shots"
+    "$installer" --registry "$store" --uninstall "aurora drums" >"$work/stdout.txt" 2>"$log" &
+    pid=$!
+    wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Aurora Drums Uninstaller$' 2>/dev/null | head -n 1)
+    [[ -n "$wid" ]] || fail "the uninstaller's window did not appear"
+    eval "$(xdotool getwindowgeometry --shell "$wid")"
+    shot() { sleep 0.7; import -window root -crop "600x400+$X+$Y" "$work/shots/$1.png" || fail "no screenshot $1"; }
+    click() { xdotool mousemove --sync $((X + $1)) $((Y + $2)) click 1; }
+    shot 01-remove
+    click 473 379 # Uninstall
+    for _ in $(seq 1 100); do
+        [[ -d "$target" ]] || break
+        sleep 0.1
+    done
+    sleep 1.5
+    shot 02-complete
+    click 553 379 # Done
+    for _ in $(seq 1 50); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$pid" 2>/dev/null && fail "the uninstaller did not quit on Done"
+    wait "$pid"
+    status=$?
+else
+    "$installer" --registry "$store" --silent --uninstall "aurora drums" >"$work/stdout.txt" 2>"$log"
+    status=$?
+fi
 [[ $status -eq 0 ]] || fail "the uninstall ended with $status"
 [[ -z "$("$installer" --registry "$store" --list)" ]] || fail "the product is still listed"
 
 snapshot >"$work/after.txt"
 diff "$work/before.txt" "$work/after.txt" >"$work/difference.txt" ||
     fail "the uninstall left traces: $(head -n 20 "$work/difference.txt")"
-echo "demo installed and removed without a trace"
+echo "demo installed and removed without a trace ($mode)"
 exit 0
