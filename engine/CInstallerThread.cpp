@@ -64,8 +64,9 @@ void CInstallerThread::RollBack() {
     m_log->CloseUninstallScript();
     VRef<CUninstallScript> script = MakeRef<CUninstallScript>();
     if (script->Load(m_log->GetUninstallPath().GetText()) != CUninstallScript::LoadResult::Loaded) {
-        m_log->AddLine(VString("The installation recorded nothing to roll back"), true);
-        m_rolledBack.store(true);
+        VString text;
+        text.Format("Cannot roll back: the uninstall script %s cannot be read", m_log->GetUninstallPath().GetText());
+        m_log->AddLine(text, false);
         return;
     }
     VRef<CUninstaller> undo =

@@ -130,7 +130,9 @@ bool CUninstallScript::Save() const {
     const std::string temporary =
         (script.parent_path() / (std::string(VFileManager::kTemporaryPrefix) + script.filename().string()))
             .string();
-    FILE* out = std::fopen(temporary.c_str(), "w");
+    // Made anew, never through whatever may have been left or put at that name.
+    FilePlatform::RemoveFile(temporary.c_str());
+    FILE* out = std::fopen(temporary.c_str(), "wx");
     if (!out) {
         LogPrintf("Cannot write the uninstall script %s\n", temporary.c_str());
         return false;
