@@ -270,54 +270,44 @@ int CProgramEntry::RunScript(const CProgramOptions& options) {
 
     int exitCode = kStartupFailure;
     CInstallScript* script = nullptr;
-    if (!options.uninstall.empty()) try {
+    try {
+        VString baseFolder = VApplication::GetModulePath();
+        baseFolder.RemoveLastPathComponent();
+        VString scriptPath;
+        if (!options.uninstall.empty()) {
             exitCode = CUninstallCommand::Run(options, m_frontEnd);
-        } catch (const VException& exception) {
-            VString description;
-            exception.GetDescription(description);
-            VApplication::AlertBox(
-                "Caught vexception in main function. Cannot continue operation.\nError reason: %s",
-                description.GetText());
-            exitCode = kStartupFailure;
-        }
-    else
-        try {
-            VString baseFolder = VApplication::GetModulePath();
-            baseFolder.RemoveLastPathComponent();
-            VString scriptPath;
-            if (LocateInstallScript(baseFolder, scriptPath)) {
-                script = new CInstallScript();
-                if (!script->Parse(scriptPath.GetText())) {
-                    VApplication::AlertText(
-                        "Failed to parse the installation script.\nCannot continue with execution.\n"
-                        "Please contact Kestrawin technical support\nsupport@kestrawin.com");
+        } else if (LocateInstallScript(baseFolder, scriptPath)) {
+            script = new CInstallScript();
+            if (!script->Parse(scriptPath.GetText())) {
+                VApplication::AlertText(
+                    "Failed to parse the installation script.\nCannot continue with execution.\n"
+                    "Please contact Kestrawin technical support\nsupport@kestrawin.com");
+            } else {
+                for (const auto& [name, value] : options.variables)
+                    script->SetVariable(name.c_str(), value.c_str());
+                if (options.rollback) script->SetVariable("APPLICATION_ROLLBACK", "true");
+                if (m_frontEnd) {
+                    exitCode = m_frontEnd->Run(*script, options);
                 } else {
-                    for (const auto& [name, value] : options.variables)
-                        script->SetVariable(name.c_str(), value.c_str());
-                    if (options.rollback) script->SetVariable("APPLICATION_ROLLBACK", "true");
-                    if (m_frontEnd) {
-                        exitCode = m_frontEnd->Run(*script, options);
-                    } else {
-                        CUnattendedInstallation installation(*script);
-                        script->RunPreRun();
-                        exitCode = installation.Run();
-                        if (installation.IsRebootNeeded())
-                            VApplication::AlertText("Please now reboot your computer!");
-                    }
+                    CUnattendedInstallation installation(*script);
+                    script->RunPreRun();
+                    exitCode = installation.Run();
+                    if (installation.IsRebootNeeded())
+                        VApplication::AlertText("Please now reboot your computer!");
                 }
             }
-        } catch (const VException& exception) {
-            VString description;
-            exception.GetDescription(description);
-            VApplication::AlertBox(
-                "Caught vexception in main function. Cannot continue operation.\nError reason: %s",
-                description.GetText());
-            exitCode = kStartupFailure;
-        } catch (...) {
-            VApplication::AlertText(
-                "Caught unknown exception in main function. Cannot continue operation.\n");
-            exitCode = kStartupFailure;
         }
+    } catch (const VException& exception) {
+        VString description;
+        exception.GetDescription(description);
+        VApplication::AlertBox(
+            "Caught vexception in main function. Cannot continue operation.\nError reason: %s",
+            description.GetText());
+        exitCode = kStartupFailure;
+    } catch (...) {
+        VApplication::AlertText("Caught unknown exception in main function. Cannot continue operation.\n");
+        exitCode = kStartupFailure;
+    }
     if (script) script->Release();
     StopLibraries();
     if (m_frontEnd) m_frontEnd->Stop();
