@@ -160,9 +160,9 @@ bool CUninstaller::Run() {
     // A folder kept because something of ours that could not be removed is still in it stays to do, so
     // that the run that finishes the work removes it too; one kept for other files is done with.
     for (size_t folder : keptFolders) {
-        const std::string prefix = Native(entries[folder].text) + VFileManager::PathSeparator();
+        const std::string prefix = Normal(Native(entries[folder].text)) + VFileManager::PathSeparator();
         for (const CUninstallScript::Entry& entry : entries)
-            if (!entry.done && Native(entry.text).compare(0, prefix.size(), prefix) == 0) {
+            if (!entry.done && Normal(Native(entry.text)).compare(0, prefix.size(), prefix) == 0) {
                 entries[folder].done = false;
                 break;
             }
