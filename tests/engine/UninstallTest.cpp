@@ -138,8 +138,17 @@ TEST(Uninstall, RemovesEveryKindOfEntryAndLeavesNothing) {
     ASSERT_EQ(sandbox.Run("--list"), 0);
     EXPECT_EQ(sandbox.Output(), "Tool\t3.2\tMaker\t" + sandbox.Script() + "\n");
 
-    ASSERT_EQ(sandbox.Run("--silent --uninstall '" + sandbox.Script() + "'"), 0) << sandbox.Errors();
+    const std::string pictures = sandbox.Path("pictures");
+    ASSERT_EQ(sandbox.Run("--silent --screenshots '" + pictures + "' --uninstall '" + sandbox.Script() + "'"),
+              0)
+        << sandbox.Errors();
     EXPECT_EQ(sandbox.Snapshot(), before);
+    // The wizard's three pages went by.
+    std::vector<std::string> pages;
+    for (const auto& entry : fs::directory_iterator(pictures))
+        pages.push_back(entry.path().filename().string());
+    std::sort(pages.begin(), pages.end());
+    EXPECT_EQ(pages, (std::vector<std::string>{"01-Remove.png", "02-Uninstall.png", "03-Complete.png"}));
     ASSERT_EQ(sandbox.Run("--list"), 0);
     EXPECT_EQ(sandbox.Output(), "");
     // Gone means gone: a second uninstall finds nothing.
