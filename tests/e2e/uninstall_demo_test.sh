@@ -61,12 +61,17 @@ if [[ $mode == gtk ]]; then
     click() { xdotool mousemove --sync $((X + $1)) $((Y + $2)) click 1; }
     shot 01-remove
     click 473 379 # Uninstall
-    for _ in $(seq 1 100); do
+    # The removal ends with the product's folder; a sanitizer build takes its time.
+    for _ in $(seq 1 600); do
         [[ -d "$target" ]] || break
         sleep 0.1
     done
-    sleep 1.5
-    shot 02-complete
+    [[ -d "$target" ]] && fail "the removal did not end"
+    # The window follows once it has shown every row: the completion stage turns red.
+    for _ in $(seq 1 60); do
+        shot 02-complete
+        [[ "$(convert "$work/shots/02-complete.png" -format '%[hex:p{6,272}]' info: 2>/dev/null)" == FF0000 ]] && break
+    done
     click 553 379 # Done
     for _ in $(seq 1 50); do
         kill -0 "$pid" 2>/dev/null || break
