@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <string>
 #include <system_error>
+#include <vector>
 
 using VFoundation::VFileInfo;
 using VFoundation::VFileManager;
@@ -118,9 +120,11 @@ bool CCopyDirectoryInstruction::CopyTree(const VString& source, const VString& d
     if (IsOnChain(chain, canonical)) return true;
 
     if (!files->DirectoryExistsAtPath(destination.GetText())) {
+        // Its missing parents are made too, and are the installation's as much as the folder itself.
+        const std::vector<std::string> missing = CInstallLog::MissingFolders(destination);
         if (!files->CreateFoldersAtPath(destination.GetText(), InstructionArguments::kDefaultMode))
             return false;
-        LogUninstallEntry(destination, UninstallFolder);
+        if (GetLog()) GetLog()->AddCreatedFolders(missing, destination);
     }
     auto entries = files->DirectoryContentsAtPath(source.GetText(), nullptr, true, false);
     if (!entries) return false;

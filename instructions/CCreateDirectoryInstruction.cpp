@@ -4,6 +4,9 @@
 #include "foundation/VFileManager.h"
 #include "instructions/InstructionArguments.h"
 
+#include <string>
+#include <vector>
+
 using VFoundation::VFileManager;
 using VFoundation::VString;
 

@@ -123,6 +123,14 @@ TEST(CopyDirectoryInstruction, RaisesProgressPerFileAndRecordsWhatItMade) {
     EXPECT_TRUE(RunLogged(*copy, second));
     EXPECT_EQ(second.UninstallEntries().size(), 4u);
     EXPECT_EQ(second.UninstallEntries()[0], "[File]," + dir / "dst/1.txt");
+
+    // Missing parents of the destination are made and recorded too, outermost first.
+    TestLog third;
+    EXPECT_TRUE(
+        RunLogged(*Make<CCopyDirectoryInstruction>(Args(dir / "src", dir / "new/deeper").c_str()), third));
+    ASSERT_EQ(third.UninstallEntries().size(), 6u);
+    EXPECT_EQ(third.UninstallEntries()[0], "[Folder]," + dir / "new");
+    EXPECT_EQ(third.UninstallEntries()[1], "[Folder]," + dir / "new/deeper");
 }
 
 TEST(CopyDirectoryInstruction, RecursiveOptionDecidesOverSubFolders) {
