@@ -198,7 +198,12 @@ TEST(Uninstall, WhatCannotBeRemovedStaysListedForASecondRun) {
         }
     }
     EXPECT_EQ(files, (std::vector<std::string>{"[File]," + sub + "/b.txt"}));
-    EXPECT_TRUE(fs::exists(sandbox.Target() + "/Logs/Tool_uninstallLog.log"));
+    // The library was unregistered before its file went (newest entry first).
+    const std::string log = KisTest::ReadFile(sandbox.Target() + "/Logs/Tool_uninstallLog.log");
+    const size_t unregistered = log.find("Unregistered library " + sandbox.Target() + "/bin/component.so");
+    const size_t removed = log.find("Removed file " + sandbox.Target() + "/bin/component.so");
+    ASSERT_NE(unregistered, std::string::npos) << log;
+    EXPECT_LT(unregistered, removed);
     ASSERT_EQ(sandbox.Run("--list"), 0);
     EXPECT_NE(sandbox.Output(), "");
 
@@ -215,6 +220,8 @@ TEST(Uninstall, RefusesUnsafeEntriesAndNeverFollowsALink) {
     fs::create_directories(logs);
     const std::string link = sandbox.Folder("DOCUMENTS_FOLDER") + "/link.txt";
     fs::create_symlink(outside / "victim.txt", link);
+    const std::string nowAFolder = sandbox.Folder("DOCUMENTS_FOLDER") + "/now-a-folder";
+    fs::create_directories(nowAFolder);
     const std::string folderLink = sandbox.Folder("DOCUMENTS_FOLDER") + "/folder-link";
     fs::create_directory_symlink(outside.Path(), folderLink);
     KisTest::WriteFile(logs + "/Hand_uninstaller.kus",
@@ -223,7 +230,7 @@ TEST(Uninstall, RefusesUnsafeEntriesAndNeverFollowsALink) {
                        "[Folder],/\n"
                        "[Folder]," +
                            sandbox.Folder("DESKTOP_FOLDER") + "/\n[Folder]," + sandbox.Path("home") +
-                           "\n[File]," + link + "\n[Folder]," + folderLink +
+                           "\n[File]," + link + "\n[Folder]," + folderLink + "\n[File]," + nowAFolder +
                            "\n[Shared],/usr/lib/shared.so\n[Unknown],x\n[Registry],NoCommas\n");
 
     EXPECT_EQ(sandbox.Run("--silent --uninstall '" + logs + "/Hand_uninstaller.kus'"), 1) << sandbox.Errors();
@@ -236,14 +243,15 @@ TEST(Uninstall, RefusesUnsafeEntriesAndNeverFollowsALink) {
          {"relative/file.txt: it is not an absolute path", "/: it is a root folder",
           "DESKTOP_FOLDER/: it is the built-in folder DESKTOP_FOLDER", "home: it is the home folder",
           "Kept shared file /usr/lib/shared.so", "Cannot read the uninstall entry [Unknown],x",
-          "Cannot read the registry entry NoCommas"})
+          "Cannot read the registry entry NoCommas", "now-a-folder: it is a folder now"})
         EXPECT_NE(log.find(refusal), std::string::npos) << refusal << "\n" << log;
     // The refused and unreadable entries are still to do; the links and the shared file are done.
-    EXPECT_EQ(
-        Entries(logs + "/Hand_uninstaller.kus"),
-        (std::vector<std::string>{"[File],relative/file.txt", "[Folder],/",
-                                  "[Folder]," + sandbox.Folder("DESKTOP_FOLDER") + "/",
-                                  "[Folder]," + sandbox.Path("home"), "[Unknown],x", "[Registry],NoCommas"}));
+    EXPECT_EQ(Entries(logs + "/Hand_uninstaller.kus"),
+              (std::vector<std::string>{"[File],relative/file.txt", "[Folder],/",
+                                        "[Folder]," + sandbox.Folder("DESKTOP_FOLDER") + "/",
+                                        "[Folder]," + sandbox.Path("home"), "[File]," + nowAFolder,
+                                        "[Unknown],x", "[Registry],NoCommas"}));
+    EXPECT_TRUE(fs::is_directory(nowAFolder));
 }
 
 TEST(Uninstall, NamesNothingToRemoveWithStartupFailure) {
