@@ -80,6 +80,35 @@ bool VRegistry::DeleteSubkey(const char* subkeyName) {
     return result == IRegistryStore::Result::Done;
 }
 
+namespace {
+VRegistry::Outcome OutcomeOf(IRegistryStore::Result result) {
+    switch (result) {
+    case IRegistryStore::Result::Done:
+        return VRegistry::Outcome::Done;
+    case IRegistryStore::Result::NoKey:
+    case IRegistryStore::Result::NoValue:
+        return VRegistry::Outcome::Missing;
+    default:
+        return VRegistry::Outcome::Failed;
+    }
+}
+} // namespace
+
+VRegistry::Outcome VRegistry::DeleteValue(const char* valueName) {
+    auto store = OpenStore();
+    if (!store) return Outcome::Failed;
+    return OutcomeOf(store->DeleteValue(NormaliseKeyPath(m_keyPath.GetText()), valueName ? valueName : ""));
+}
+
+VRegistry::Outcome VRegistry::ListKey(std::vector<std::string>& subkeys,
+                                      std::vector<std::pair<std::string, std::string>>& values) {
+    subkeys.clear();
+    values.clear();
+    auto store = OpenStore();
+    if (!store) return Outcome::Failed;
+    return OutcomeOf(store->ListKey(NormaliseKeyPath(m_keyPath.GetText()), subkeys, values));
+}
+
 void VRegistry::SetStoreLocation(const char* path) {
     std::lock_guard<std::mutex> lock(g_locationGuard);
     g_programLocation = path ? path : "";

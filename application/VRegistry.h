@@ -4,6 +4,8 @@
 #include "foundation/VString.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace VApplication {
 
@@ -39,6 +41,16 @@ public:
     // file, a folder in its place, a store locked past the busy time-out), as opposed to finding no key
     // or value in it.
     bool HasStoreFailed() const { return m_storeFailed; }
+
+    // What the installed-products record and the uninstaller need beyond the script's operations. Reads
+    // here have no length limit.
+    enum class Outcome { Done, Missing, Failed };
+    // Deletes one value of the key; Missing when the key or the value does not exist.
+    Outcome DeleteValue(const char* valueName);
+    // The key's direct subkeys and its values (name, data), sorted by name; Missing when the key does not
+    // exist.
+    Outcome ListKey(std::vector<std::string>& subkeys,
+                    std::vector<std::pair<std::string, std::string>>& values);
 
     const VFoundation::VString& GetKeyPath() const { return m_keyPath; }
 

@@ -2,9 +2,11 @@
 
 #include "application/VApplication.h"
 #include "engine/CInstallScript.h"
+#include "engine/CInstalledProducts.h"
 #include "engine/CInstallerPage.h"
 #include "engine/CInstallerSection.h"
 #include "engine/CInstallerVariable.h"
+#include "engine/CUninstaller.h"
 #include "foundation/VClass.h"
 #include "foundation/VException.h"
 #include "foundation/VFileManager.h"
@@ -12,6 +14,7 @@
 #include "foundation/VObjectArrayTmpl.h"
 #include "foundation/VString.h"
 
+#include <filesystem>
 #include <string>
 
 using namespace VFoundation;
@@ -116,12 +119,7 @@ CInstallLog::CInstallLog()
     : VObject(GetClassRecord()), m_logPath(VString::Alloc()), m_uninstallPath(VString::Alloc()) {}
 
 CInstallLog::~CInstallLog() {
-    if (m_log) {
-        std::fputs((BorderLine() + "\n").c_str(), m_log);
-        // Whoever drops the last reference may be past waiting for an answer: no alert any more.
-        if (std::fclose(m_log) != 0) m_recordFailed.store(true);
-    }
-    if (m_uninstall) std::fclose(m_uninstall);
+    Close();
     SetRowReceiver(nullptr);
     m_logPath->Release();
     m_uninstallPath->Release();
@@ -145,6 +143,35 @@ bool CInstallLog::Open(const VString& logFolder, const VString& applicationName)
     std::fprintf(m_uninstall, "{KestrawinInstallSystem}\n{UninstallScript}\nAPPLICATION_NAME,%s\n\n\n",
                  EscapeEntryText(applicationName).GetText());
     CheckWritten(m_uninstall, *m_uninstallPath);
+    return true;
+}
+
+void CInstallLog::Close() {
+    if (m_log) {
+        std::fputs((BorderLine() + "\n").c_str(), m_log);
+        // Whoever drops the last reference may be past waiting for an answer: no alert any more.
+        if (std::fclose(m_log) != 0) m_recordFailed.store(true);
+        m_log = nullptr;
+    }
+    CloseUninstallScript();
+}
+
+void CInstallLog::CloseUninstallScript() {
+    if (m_uninstall) std::fclose(m_uninstall);
+    m_uninstall = nullptr;
+}
+
+bool CInstallLog::OpenUninstallLog(const VString& path, const VString& productName,
+                                   const VString& scriptPath) {
+    m_logPath->Assign(path);
+    m_log = VFileManager::Instance()->OpenTextFileAtPath(path.GetText(), false);
+    if (!m_log) return false;
+    WriteLog(VLogFile::CurrentDateText().c_str());
+    std::fputs("\n\n\nUNINSTALLING ------------------------------------------------\n\n", m_log);
+    std::fprintf(m_log, "%-25s\t\t%s\n", "Product", productName.GetText());
+    std::fprintf(m_log, "%-25s\t\t%s\n", "Uninstall script", scriptPath.GetText());
+    WriteLog((std::string(kBlockEnd) + "\n\n\n").c_str());
+    WriteTableHead();
     return true;
 }
 
@@ -246,7 +273,33 @@ const VString& CInstallLog::GetUninstallPath() const {
     return *m_uninstallPath;
 }
 
-VRef<CInstallLog> CInstallLog::CreateForScript(const CInstallScript& script, VObject* rowReceiver) {
+std::vector<std::string> CInstallLog::MissingFolders(const VString& path) {
+    std::vector<std::string> missing;
+    std::string folder = std::filesystem::path(path.GetText()).lexically_normal().string();
+    VFileManager* files = VFileManager::Instance();
+    while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\') &&
+           !files->IsRootPath(folder.c_str()))
+        folder.pop_back();
+    for (std::filesystem::path at(folder); !at.empty() && !files->FileExistsAtPath(at.string().c_str());
+         at = at.parent_path()) {
+        missing.insert(missing.begin(), at.string());
+        if (at == at.parent_path() || !at.has_relative_path()) break;
+    }
+    return missing;
+}
+
+void CInstallLog::AddCreatedFolders(const std::vector<std::string>& folders, const VString& lastText) {
+    VFileManager* files = VFileManager::Instance();
+    for (size_t i = 0; i < folders.size(); ++i) {
+        if (!files->DirectoryExistsAtPath(folders[i].c_str()) ||
+            !CUninstaller::RefusalReason(folders[i]).empty())
+            continue;
+        AddUninstallEntry(i + 1 == folders.size() ? lastText : VString(folders[i].c_str()), UninstallFolder);
+    }
+}
+
+VRef<CInstallLog> CInstallLog::CreateForScript(const CInstallScript& script, VObject* rowReceiver,
+                                               const std::vector<std::string>& madeBefore) {
     VRef<CInstallLog> log = MakeRef<CInstallLog>();
     const CInstallerVariable* name = script.FindVariable("APPLICATION_NAME");
     const CInstallerVariable* path = script.FindVariable("APPLICATION_LOGPATH");
@@ -258,6 +311,7 @@ VRef<CInstallLog> CInstallLog::CreateForScript(const CInstallScript& script, VOb
     script.ExpandVariables(applicationName);
     script.ExpandVariables(logPath);
     VFileManager* files = VFileManager::Instance();
+    const std::vector<std::string> missing = MissingFolders(logPath);
     bool created = false;
     if (!files->DirectoryExistsAtPath(logPath.GetText())) {
         if (!files->CreateFoldersAtPath(logPath.GetText(), 0777))
@@ -270,6 +324,9 @@ VRef<CInstallLog> CInstallLog::CreateForScript(const CInstallScript& script, VOb
     log->DumpSections(script.GetSections());
     log->WriteTableHead();
     log->SetRowReceiver(rowReceiver);
-    if (created) log->AddUninstallEntry(logPath, UninstallFolder);
+    for (const std::string& folder : madeBefore)
+        log->AddCreatedFolders({folder}, VString(folder.c_str()));
+    if (created) log->AddCreatedFolders(missing, logPath);
+    CInstalledProducts::Record(script, *log, logPath.GetText());
     return log;
 }

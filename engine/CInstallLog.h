@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 class CInstallScript;
 class CInstallerPage;
@@ -49,10 +51,22 @@ public:
     // expands APPLICATION_NAME and APPLICATION_LOGPATH, creates the log folder when missing (recording
     // it in the uninstall script), opens the files, writes the declarations and the table head and sets
     // the row receiver. Throws VException when a variable is missing or the folder cannot be made.
+    // Folders made for the installation before the log existed (the install location page's), outermost
+    // first, are recorded before the log folder.
     static VFoundation::VRef<CInstallLog> CreateForScript(const CInstallScript& script,
-                                                          VFoundation::VObject* rowReceiver);
+                                                          VFoundation::VObject* rowReceiver,
+                                                          const std::vector<std::string>& madeBefore = {});
 
     bool Open(const VFoundation::VString& logFolder, const VFoundation::VString& applicationName);
+    // The uninstall log instead of the two files: replaces the file at path and writes the date line, the
+    // product and its uninstall script, and the table head. Entries written later go nowhere.
+    bool OpenUninstallLog(const VFoundation::VString& path, const VFoundation::VString& productName,
+                          const VFoundation::VString& scriptPath);
+    // Finishes the log (closing border) and closes both files now; rows written later reach only the row
+    // receiver. The destructor does this when it has not been done.
+    void Close();
+    // Closes the uninstall script alone, so that it may be rewritten; later entries go nowhere.
+    void CloseUninstallScript();
     void DumpVariables(const VFoundation::VObjectArrayTmpl<CInstallerVariable>& variables);
     void DumpPages(const VFoundation::VObjectArrayTmpl<CInstallerPage>& pages);
     void DumpSections(const VFoundation::VObjectArrayTmpl<CInstallerSection>& sections);
@@ -63,6 +77,14 @@ public:
     void AddLine(const VFoundation::VString& text, bool succeeded);
     void AddException(const VFoundation::VString& text);
     void AddUninstallEntry(const VFoundation::VString& text, UninstallEntryKind kind);
+
+    // The folders of path that do not exist yet, outermost first (path itself last), so that a caller that
+    // makes them can record each one it made.
+    static std::vector<std::string> MissingFolders(const VFoundation::VString& path);
+    // Records the folders of a MissingFolders list that exist now as Folder entries, in list order; the
+    // last one is written as lastText (the path as the script named it). Folders that an uninstall never
+    // removes (roots, the home folder, the built-in folders) are left out.
+    void AddCreatedFolders(const std::vector<std::string>& folders, const VFoundation::VString& lastText);
 
     // Failure and Exception rows written so far (any thread may ask).
     uint32_t GetFailedRowCount() const { return m_failedRows.load(); }

@@ -41,8 +41,9 @@ constexpr BuiltinFolder kBuiltinFolders[] = {
     {"STARTMENU_FOLDER", "Failed to find the Start menu programs folder"},
 };
 
-constexpr const char* kGlobalSettings[] = {"APPLICATION_NAME", "APPLICATION_DEVELOPER", "APPLICATION_VERSION",
-                                           "APPLICATION_HOMEPAGE", "APPLICATION_LOGPATH"};
+constexpr const char* kGlobalSettings[] = {"APPLICATION_NAME",    "APPLICATION_DEVELOPER",
+                                           "APPLICATION_VERSION", "APPLICATION_HOMEPAGE",
+                                           "APPLICATION_LOGPATH", "APPLICATION_ROLLBACK"};
 
 // An override from the environment (KIS_<NAME>) lets tests and the demo keep every folder in a sandbox.
 bool EnvironmentOverride(const char* name, std::string& value) {
@@ -350,6 +351,26 @@ private:
     bool m_globals = false;
     bool m_pages = false;
 };
+
+bool CInstallScript::GetBuiltinFolder(const char* name, std::string& value) {
+    for (const BuiltinFolder& folder : kBuiltinFolders) {
+        if (std::strcmp(folder.name, name) != 0) continue;
+        try {
+            value = BuiltinValue(folder);
+            return true;
+        } catch (const VException&) {
+            return false;
+        }
+    }
+    return false;
+}
+
+std::vector<std::string> CInstallScript::GetBuiltinFolderNames() {
+    std::vector<std::string> names;
+    for (const BuiltinFolder& folder : kBuiltinFolders)
+        names.emplace_back(folder.name);
+    return names;
+}
 
 CInstallScript::CInstallScript(const char* userName)
     : m_pages(new VObjectArrayTmpl<CInstallerPage>()), m_sections(new VObjectArrayTmpl<CInstallerSection>()),

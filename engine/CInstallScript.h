@@ -8,6 +8,9 @@
 #include "foundation/VObjectArrayTmpl.h"
 #include "foundation/VString.h"
 
+#include <string>
+#include <vector>
+
 // The in-memory install script. It is itself the variable list and holds the pages, the sections, the
 // pre-run instructions and the exclusive names, all in script order. The entry creates it, parses the
 // script file into it on the user-interface thread and destroys it after the message loop. While the
@@ -57,6 +60,11 @@ public:
     const VFoundation::VObjectArrayTmpl<VFoundation::VString>& GetExclusiveNames() const {
         return *m_exclusive;
     }
+
+    // The value of the built-in folder variable name as a new script would declare it (environment
+    // overrides included); false when the lookup fails or name is none of them.
+    static bool GetBuiltinFolder(const char* name, std::string& value);
+    static std::vector<std::string> GetBuiltinFolderNames();
 
     // The step a runner takes after instruction ran: a conditional statement's count (a count below 1
     // moves on by 1, with a diagnostic line), else 1.

@@ -2,6 +2,8 @@
 
 #include "engine/CInstallLog.h"
 #include "engine/CInstallScript.h"
+#include "engine/CUninstallScript.h"
+#include "engine/CUninstaller.h"
 #include "engine/IInstallerInstruction.h"
 #include "foundation/VClass.h"
 #include "foundation/VException.h"
@@ -9,7 +11,9 @@
 #include "instructions/CZdrcaCopyDirectoryInstruction.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <string>
 
 using namespace VFoundation;
 
@@ -28,8 +32,51 @@ void CInstallerThread::AddProgress(float amount) {
     m_progress.store(m_progress.load(std::memory_order_relaxed) + amount, std::memory_order_relaxed);
 }
 
+// An installation that is aborted (the Abort button, AbortInstallation without Exit) or stopped by an
+// exception is rolled back when rollback is on; one that merely has failed steps is not.
 bool CInstallerThread::Run() {
     if (!m_script) return false;
+    bool result = false;
+    try {
+        result = RunSections();
+    } catch (...) {
+        if (IsRollbackOn()) RollBack();
+        throw;
+    }
+    if (!result && IsRollbackOn()) RollBack();
+    return result;
+}
+
+bool CInstallerThread::IsRollbackOn() const {
+    const CInstallerVariable* setting = m_script ? m_script->FindVariable("APPLICATION_ROLLBACK") : nullptr;
+    if (!setting || !m_log) return false;
+    VString value(setting->GetValue());
+    m_script->ExpandVariables(value);
+    value.Trim();
+    std::string text = value.GetText();
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text == "true";
+}
+
+void CInstallerThread::RollBack() {
+    m_currentInstruction.store(nullptr);
+    m_log->AddLine(VString("Rolling back the changes of the installation"), true);
+    m_log->CloseUninstallScript();
+    VRef<CUninstallScript> script = MakeRef<CUninstallScript>();
+    if (script->Load(m_log->GetUninstallPath().GetText()) != CUninstallScript::LoadResult::Loaded) {
+        VString text;
+        text.Format("Cannot roll back: the uninstall script %s cannot be read",
+                    m_log->GetUninstallPath().GetText());
+        m_log->AddLine(text, false);
+        return;
+    }
+    VRef<CUninstaller> undo =
+        MakeRef<CUninstaller>(nullptr, script.Get(), m_log.Get(), CUninstaller::Scope::LastHead);
+    m_rolledBack.store(undo->Run());
+}
+
+bool CInstallerThread::RunSections() {
     CInstallLog* log = m_log.Get();
     const auto& sections = m_script->GetSections();
     const int sectionCount = sections.GetCount();

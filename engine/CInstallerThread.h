@@ -37,8 +37,15 @@ public:
     bool IsAbortRequested() const { return m_abortRequested.load(); }
     // The run's outcome for the program's exit code, once Run returned (finished: its result).
     InstallOutcome::Record DescribeOutcome(bool finished) const;
+    // After Run: the run was aborted or stopped with rollback on (APPLICATION_ROLLBACK, true) and every
+    // change it recorded was undone.
+    bool HasRolledBack() const { return m_rolledBack.load(); }
 
 private:
+    bool RunSections();
+    bool IsRollbackOn() const;
+    // Undoes what this run recorded in the uninstall script (its own head), writing the rows to its log.
+    void RollBack();
     void AddProgress(float amount);
 
     std::atomic<bool> m_abortRequested{false};
@@ -50,4 +57,5 @@ private:
     std::atomic<IInstallerInstruction*> m_currentInstruction{nullptr};
     std::atomic<float> m_currentShare{0.0f};
     IZdrcaInstallHost* m_installHost = nullptr;
+    std::atomic<bool> m_rolledBack{false};
 };

@@ -7,6 +7,7 @@
 #include "engine/CInstallScript.h"
 #include "engine/CScriptChecker.h"
 #include "engine/CUnattendedInstallation.h"
+#include "engine/CUninstallCommand.h"
 #include "engine/InstallOutcome.h"
 #include "foundation/VException.h"
 #include "foundation/VFileManager.h"
@@ -232,7 +233,8 @@ int CProgramEntry::Run(int argc, const char* const* argv) {
         return 0;
     }
     if (options.check) return RunCheck(options);
-    if (!options.silent && !m_frontEnd) {
+    if (options.list) return ListProducts(options);
+    if (!options.silent && !m_frontEnd && options.uninstall.empty()) {
         std::fprintf(stderr, "kis-installer: this build installs only unattended; run it with --silent\n");
         return kStartupFailure;
     }
@@ -269,6 +271,15 @@ int CProgramEntry::RunCheck(const CProgramOptions& options) {
     return exitCode;
 }
 
+int CProgramEntry::ListProducts(const CProgramOptions& options) {
+    VFoundation::InitializeLibrary();
+    VApplication::InitializeLibrary();
+    if (!options.registry.empty()) VApplication::VRegistry::SetStoreLocation(options.registry.c_str());
+    const int code = CUninstallCommand::List();
+    StopLibraries();
+    return code;
+}
+
 int CProgramEntry::RunScript(const CProgramOptions& options) {
     VFoundation::InitializeLibrary();
     VApplication::InitializeLibrary();
@@ -280,7 +291,15 @@ int CProgramEntry::RunScript(const CProgramOptions& options) {
     if (headless)
         VApplication::SetBackend(std::make_shared<VApplication::HeadlessBackend>(
             std::make_shared<VApplication::SilentResponder>(answers)));
-    if (m_frontEnd && !m_frontEnd->Start(options, headless)) {
+    // An uninstall without a display runs unattended, as with --silent.
+    const auto startHeadless = [&] {
+        m_frontEnd->Stop();
+        VApplication::SetBackend(std::make_shared<VApplication::HeadlessBackend>(
+            std::make_shared<VApplication::SilentResponder>(answers)));
+        return m_frontEnd->Start(options, true);
+    };
+    if (m_frontEnd && !m_frontEnd->Start(options, headless) &&
+        (options.uninstall.empty() || headless || !startHeadless())) {
         std::fprintf(stderr,
                      "kis-installer: no display is available; run it with --silent to install unattended\n");
         StopLibraries();
@@ -304,7 +323,9 @@ int CProgramEntry::RunScript(const CProgramOptions& options) {
     try {
         VString baseFolder = VApplication::GetModulePath();
         baseFolder.RemoveLastPathComponent();
-        if (LocateInstallScript(baseFolder, scriptPath)) {
+        if (!options.uninstall.empty()) {
+            exitCode = CUninstallCommand::Run(options, m_frontEnd);
+        } else if (LocateInstallScript(baseFolder, scriptPath)) {
             script = new CInstallScript();
             if (!script->Parse(scriptPath.GetText())) {
                 const std::string place = ScriptPlace(scriptPath, script->GetFailureLine(),
@@ -316,6 +337,7 @@ int CProgramEntry::RunScript(const CProgramOptions& options) {
             } else {
                 for (const auto& [name, value] : options.variables)
                     script->SetVariable(name.c_str(), value.c_str());
+                if (options.rollback) script->SetVariable("APPLICATION_ROLLBACK", "true");
                 if (m_frontEnd) {
                     exitCode = m_frontEnd->Run(*script, options);
                 } else {

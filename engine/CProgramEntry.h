@@ -46,6 +46,7 @@ struct CProgramOptions {
 };
 
 class CInstallScript;
+class CUninstallScript;
 
 // What shows the installation: the wizard window. The engine runs a script unattended without one.
 // Called on the user-interface thread, in this order.
@@ -58,6 +59,9 @@ public:
     // Opens the window on the parsed script, runs the pre-run list and the message loop, and tells the user
     // to restart when an instruction asked for it. Returns the exit code.
     virtual int Run(CInstallScript& script, const CProgramOptions& options) = 0;
+    // Shows the uninstall wizard for the script, removes the product and returns the exit code: 0 when
+    // everything was removed, 1 when something failed or the user aborted.
+    virtual int RunUninstall(CUninstallScript& script, const CProgramOptions& options) = 0;
     virtual void Stop() = 0;
 };
 
@@ -83,6 +87,7 @@ private:
     int RunScript(const CProgramOptions& options);
     // --check: reports the script's problems on standard output; installs, shows and writes nothing.
     int RunCheck(const CProgramOptions& options);
+    int ListProducts(const CProgramOptions& options);
 
     IInstallerFrontEnd* m_frontEnd;
 };

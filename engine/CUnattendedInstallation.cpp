@@ -20,7 +20,11 @@ constexpr int kFailed = 1;
 constexpr uint32_t kWorkerCheckMs = 100;
 } // namespace
 
-CUnattendedInstallation::CUnattendedInstallation(CInstallScript& script) : m_script(script) {
+CUnattendedInstallation::CUnattendedInstallation(CInstallScript& script) : CUnattendedInstallation() {
+    m_script = &script;
+}
+
+CUnattendedInstallation::CUnattendedInstallation() {
     SetMessageHandler(this);
     SetRebootHandler(this);
 }
@@ -37,18 +41,22 @@ void CUnattendedInstallation::RebootRequired() {
 }
 
 int CUnattendedInstallation::Run() {
+    if (!m_script) throw VException(0, nullptr, "There is no install script to run");
+    VRef<CInstallLog> log = CInstallLog::CreateForScript(*m_script, nullptr);
+    VRef<CInstallerThread> thread = MakeRef<CInstallerThread>(this, m_script, log.Get(), nullptr);
+    log.Reset();
+    return RunJob(thread.Get());
+}
+
+int CUnattendedInstallation::RunJob(VJob* job) {
     VRef<VJobServer> server = MakeRef<VJobServer>("Job Server", 1);
     if (!server->StartServer())
         throw VException(0, nullptr, "Failed to start the thread server. Cannot continue");
-    VRef<CInstallLog> log = CInstallLog::CreateForScript(m_script, nullptr);
-    VRef<CInstallerThread> thread = MakeRef<CInstallerThread>(this, &m_script, log.Get(), nullptr);
-    log.Reset();
-    if (!server->AddJob(thread.Get())) {
+    if (!server->AddJob(job)) {
         server->StopServer();
         throw VException(0, nullptr,
                          "Failed to start the installation thread. Please try rerunning the installer");
     }
-    thread.Reset();
 
     VJobServer* watched = server.Get();
     const VApplication::TimerId check = VApplication::StartTimer(kWorkerCheckMs, [this, watched] {
@@ -91,7 +99,8 @@ void CUnattendedInstallation::JobEnded(VJob* job, bool succeeded) {
     }
     const InstallOutcome::Record outcome = static_cast<CInstallerThread*>(job)->DescribeOutcome(succeeded);
     VApplication::PostToUIThread([this, outcome] {
-        if (InstallOutcome::HasNothingToInstall(m_script)) InstallOutcome::PrintNothingToInstall();
+        if (m_script && InstallOutcome::HasNothingToInstall(*m_script))
+            InstallOutcome::PrintNothingToInstall();
         InstallOutcome::SetPendingSummary(outcome);
         Finish(InstallOutcome::ExitCode(outcome));
     });

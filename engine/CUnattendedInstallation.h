@@ -15,12 +15,17 @@ class CInstallScript;
 class CUnattendedInstallation : public VFoundation::IVJobDelegate, public CSetMessageHandler {
 public:
     explicit CUnattendedInstallation(CInstallScript& script);
+    // For RunJob alone.
+    CUnattendedInstallation();
     ~CUnattendedInstallation() override;
 
     // Call on the user-interface thread. Returns the exit code of InstallOutcome (0 succeeded, 1 aborted
     // or stopped, 3 failed steps) and leaves the summary line on standard error. VException from the log
     // setup passes to the caller.
     int Run();
+    // Runs job (made with this object as its delegate) on a job server of its own the same way: 0 when it
+    // succeeded, 1 when it failed or was aborted.
+    int RunJob(VFoundation::VJob* job);
 
     void JobAdded(VFoundation::VJobServer* server, VFoundation::VJob* job) override;
     void JobStarted(VFoundation::VJobServer* server, VFoundation::VJob* job) override;
@@ -35,7 +40,7 @@ private:
     void Finish(int code);
     void JobEnded(VFoundation::VJob* job, bool succeeded);
 
-    CInstallScript& m_script;
+    CInstallScript* m_script = nullptr;
     std::atomic<bool> m_finished{false};
     std::atomic<bool> m_rebootNeeded{false};
 };

@@ -6,7 +6,9 @@
 #include "instructions/InstructionArguments.h"
 
 #include <filesystem>
+#include <string>
 #include <system_error>
+#include <vector>
 
 using VFoundation::VFileInfo;
 using VFoundation::VFileManager;
@@ -113,9 +115,11 @@ bool CCopyDirectoryInstruction::CopyTree(const VString& source, const VString& d
         return false;
     }
     if (!files->DirectoryExistsAtPath(destination.GetText())) {
+        // Its missing parents are made too, and are the installation's as much as the folder itself.
+        const std::vector<std::string> missing = CInstallLog::MissingFolders(destination);
         if (!files->CreateFoldersAtPath(destination.GetText(), InstructionArguments::kDefaultMode))
             return false;
-        LogUninstallEntry(destination, UninstallFolder);
+        if (GetLog()) GetLog()->AddCreatedFolders(missing, destination);
     }
     files->RemoveStaleTemporaryFiles(destination.GetText());
     auto entries = files->DirectoryContentsAtPath(source.GetText(), nullptr, true, false);

@@ -18,3 +18,9 @@ void CCompletionViewPanel::SetResult(bool succeeded) {
     m_resultLabel->SetText(succeeded ? kSucceededText : kFailedText);
     m_resultLabel->Redraw();
 }
+
+void CCompletionViewPanel::SetResultText(const char* text) {
+    if (!m_resultLabel) return;
+    m_resultLabel->SetText(text);
+    m_resultLabel->Redraw();
+}

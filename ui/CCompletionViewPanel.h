@@ -25,6 +25,10 @@ public:
     VFoundation::VString GetStageName() override { return VFoundation::VString("Complete"); }
 
     void SetResult(bool succeeded);
+    // Another end: an installation rolled back, or an uninstall.
+    static constexpr const char* kRolledBackText =
+        "The installation was cancelled and the changes it made were undone.";
+    void SetResultText(const char* text);
 
     VCtrl::CtrlLabel* GetResultLabel() const { return m_resultLabel.Get(); }
 

@@ -3,6 +3,7 @@
 #include "application/VApplication.h"
 #include "application/VRegistry.h"
 #include "ctrl/CtrlEvent.h"
+#include "engine/CInstallLog.h"
 #include "engine/CInstallScript.h"
 #include "foundation/VClass.h"
 #include "foundation/VException.h"
@@ -169,10 +170,12 @@ bool CInstallLocationPanel::CanAdvance() {
         return true;
     }
     if (!VApplication::ConfirmBox(kCreateQuestion)) return false;
+    const std::vector<std::string> missing = CInstallLog::MissingFolders(path);
     if (!files->CreateFoldersAtPath(path.GetText(), kNewFolderMode)) {
         VApplication::AlertText(kCreateFailedAlert);
         return false;
     }
+    m_madeFolders.insert(m_madeFolders.end(), missing.begin(), missing.end());
     m_targetVariable->SetValue(path.GetText());
     if (m_script) {
         if (const CInstallerVariable* owner = m_script->FindVariable("UNAME"))

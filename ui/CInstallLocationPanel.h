@@ -9,6 +9,9 @@
 #include "foundation/VString.h"
 #include "ui/IInstallerUIPanel.h"
 
+#include <string>
+#include <vector>
+
 // The page kind "InstallLocationView": the folder to install into, chosen with a "Browse..." button that
 // opens the platform's folder dialog. Next refuses a root, offers to create a missing folder and then
 // writes the folder into the target variable, which the install sections read.
@@ -69,6 +72,8 @@ public:
 
     const VFoundation::VString& GetLocation() const;
     CInstallerVariable* GetTargetVariable() const { return m_targetVariable.Get(); }
+    // The folders Next made for a chosen location that did not exist, outermost first.
+    const std::vector<std::string>& GetMadeFolders() const { return m_madeFolders; }
     VCtrl::CtrlButton* GetBrowseButton() const { return m_browseButton.Get(); }
     VCtrl::CtrlLabel* GetLocationLabel() const { return m_locationLabel.Get(); }
     VCtrl::CtrlLabel* GetTitleLabel() const { return m_titleLabel.Get(); }
@@ -86,5 +91,6 @@ private:
     const VFoundation::VString m_dialogTitle;
     CInstallScript* m_script; // not owned
     VFoundation::VRef<CInstallerVariable> m_targetVariable;
+    std::vector<std::string> m_madeFolders;
     VFoundation::VRef<VCtrl::CtrlButtonStyle> m_buttonStyle;
 };

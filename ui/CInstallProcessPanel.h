@@ -43,7 +43,9 @@ public:
     bool PrepareToShow() override { return true; }
     bool PanelShown() override;
     bool CanAdvance() override { return true; }
-    VFoundation::VString GetStageName() override { return VFoundation::VString("Install"); }
+    VFoundation::VString GetStageName() override { return VFoundation::VString(m_stageName.c_str()); }
+    // The uninstall wizard names the stage after what it does; before the window asks for the name.
+    void SetStageName(const char* name) { m_stageName = name; }
 
     void HandleCtrlEvent(const VCtrl::CtrlEvent& event) override;
     bool HandleTimer(int32_t timerId) override;
@@ -92,4 +94,5 @@ private:
     // User-interface thread only.
     std::chrono::steady_clock::time_point m_lastFlush{};
     VApplication::TimerId m_flushTimer = 0;
+    std::string m_stageName = "Install";
 };

@@ -12,6 +12,7 @@
 #include "foundation/VImage.h"
 #include "foundation/VLog.h"
 #include "ui/CCompletionViewPanel.h"
+#include "ui/CInstallLocationPanel.h"
 #include "ui/CInstallProcessPanel.h"
 #include "ui/CInstallerPanelKinds.h"
 #include "ui/CStageDisplayPanel.h"
@@ -76,9 +77,9 @@ void CInstallerUI::SetMainWindow(CInstallerUI* window) {
     g_mainWindow.store(window);
 }
 
-CInstallerUI::CInstallerUI(CInstallScript* script) try
-    : VWindow(GetClassRecord()), m_panels(MakeRef<VObjectArrayTmpl<IInstallerUIPanel>>()), m_script(script),
-      m_jobServer(MakeRef<VJobServer>("Job Server", 1)) {
+CInstallerUI::CInstallerUI(CInstallScript* script, VClass* record) try
+    : VWindow(record ? record : GetClassRecord()), m_panels(MakeRef<VObjectArrayTmpl<IInstallerUIPanel>>()),
+      m_script(script), m_jobServer(MakeRef<VJobServer>("Job Server", 1)) {
     if (!m_jobServer->StartServer())
         throw VException(0, nullptr, "Failed to start the thread server. Cannot continue");
     SetDelegate(this);
@@ -162,8 +163,7 @@ void CInstallerUI::BuildPanels() {
     bool processSeen = false;
     for (int i = 0; i < pageCount; ++i) {
         const CInstallerPage* page = pages.GetObjectAtIndex(i);
-        VRef<IInstallerUIPanel> panel =
-            CInstallerPanelKinds::CreatePanel(page->GetViewType().GetText(), page->GetArgument(), m_script);
+        VRef<IInstallerUIPanel> panel = MakePanel(*page);
         if (!panel) continue;
         m_stageDisplay->AddStage(panel->GetStageName().GetText());
         const char* name = panel->GetClassName();
@@ -268,6 +268,7 @@ void CInstallerUI::UpdateButtons() {
         ShowButton(m_nextButton.Get(), kNextId, kNextFrame, "Next >");
         m_cancelButton->SetText("Done");
     }
+    ButtonsUpdated();
     m_backButton->Redraw();
     m_nextButton->Redraw();
     m_cancelButton->Redraw();
@@ -310,7 +311,7 @@ void CInstallerUI::GoNext() {
         if (std::strcmp(m_currentPanel->GetClassName(), "CInstallProcessPanel") == 0)
             StartInstallation();
         else if (std::strcmp(m_currentPanel->GetClassName(), "CCompletionViewPanel") == 0)
-            static_cast<CCompletionViewPanel*>(m_currentPanel.Get())->SetResult(m_installSucceeded);
+            ShowResult(*static_cast<CCompletionViewPanel*>(m_currentPanel.Get()));
     }
     UpdateButtons();
     SetStatusText(" ");
@@ -343,14 +344,34 @@ void CInstallerUI::StartInstallation() {
     HideButton(m_backButton.Get());
     HideButton(m_nextButton.Get());
     GetRoot()->StartTimer(kProgressTimerId, kProgressPeriodMs, m_timerControl.Get());
-    VRef<CInstallLog> log = CInstallLog::CreateForScript(*m_script, m_currentPanel.Get());
-    IZdrcaInstallHost* host = FindKitPieceHost();
-    if (host) host->BeginInstallation();
-    VRef<CInstallerThread> thread = MakeRef<CInstallerThread>(this, m_script, log.Get(), host);
-    if (!m_jobServer->AddJob(thread.Get()))
+    VRef<VJob> job = MakeInstallJob();
+    if (!m_jobServer->AddJob(job.Get()))
         throw VException(0, nullptr,
                          "Failed to start the installation thread. Please try rerunning the installer");
     m_installing = true;
+}
+
+VRef<IInstallerUIPanel> CInstallerUI::MakePanel(const CInstallerPage& page) {
+    return CInstallerPanelKinds::CreatePanel(page.GetViewType().GetText(), page.GetArgument(), m_script);
+}
+
+VRef<VJob> CInstallerUI::MakeInstallJob() {
+    // Folders the install location page made belong to the installation too.
+    std::vector<std::string> made;
+    for (IInstallerUIPanel* panel : *m_panels)
+        if (auto* location = dynamic_cast<CInstallLocationPanel*>(panel))
+            made.insert(made.end(), location->GetMadeFolders().begin(), location->GetMadeFolders().end());
+    VRef<CInstallLog> log = CInstallLog::CreateForScript(*m_script, m_currentPanel.Get(), made);
+    IZdrcaInstallHost* host = FindKitPieceHost();
+    if (host) host->BeginInstallation();
+    return MakeRef<CInstallerThread>(this, m_script, log.Get(), host);
+}
+
+void CInstallerUI::ShowResult(CCompletionViewPanel& panel) {
+    if (m_rolledBack.load())
+        panel.SetResultText(CCompletionViewPanel::kRolledBackText);
+    else
+        panel.SetResult(m_installSucceeded);
 }
 
 IZdrcaInstallHost* CInstallerUI::FindKitPieceHost() const {
@@ -442,6 +463,8 @@ void CInstallerUI::JobSucceeded(VJobServer*, VJob* job) {
 }
 
 void CInstallerUI::JobFailed(VJobServer*, VJob* job) {
+    if (job && job->IsKindOf(CInstallerThread::GetClassRecord()))
+        m_rolledBack.store(static_cast<CInstallerThread*>(job)->HasRolledBack());
     VRef<CInstallerUI> self = VRef<CInstallerUI>::Retained(this);
     const InstallOutcome::Record outcome = DescribeJob(job, false);
     OnUIThread([self, outcome] {

@@ -21,7 +21,9 @@
 #include <mutex>
 #include <string>
 
+class CCompletionViewPanel;
 class CInstallScript;
+class CInstallerPage;
 class CStageDisplayPanel;
 class IZdrcaInstallHost;
 
@@ -47,7 +49,7 @@ public:
     static constexpr int32_t kPanelId = 1000;
 
     // Throws VException (rewrapped) when the job server cannot start.
-    explicit CInstallerUI(CInstallScript* script);
+    explicit CInstallerUI(CInstallScript* script, VFoundation::VClass* record = nullptr);
     ~CInstallerUI() override;
 
     bool WindowCreated() override;
@@ -93,6 +95,19 @@ public:
     static CInstallerUI* GetMainWindow();
     static void SetMainWindow(CInstallerUI* window);
 
+protected:
+    // What a wizard built on this window may change (the uninstall wizard does). All run on the
+    // user-interface thread.
+    // The panel of a script page; none skips the page.
+    virtual VFoundation::VRef<IInstallerUIPanel> MakePanel(const CInstallerPage& page);
+    // Sets up what the install process page runs and returns the job to queue: by default the install log
+    // and the installer thread.
+    virtual VFoundation::VRef<VFoundation::VJob> MakeInstallJob();
+    // Shows the run's end on the completion page.
+    virtual void ShowResult(CCompletionViewPanel& panel);
+    // Called after the buttons were set for the current page, to adjust them.
+    virtual void ButtonsUpdated() {}
+
 private:
     // The control that receives the progress timer; it knows its window.
     class CTimerControl : public VCtrl::Ctrl {
@@ -133,6 +148,7 @@ private:
     bool m_installing = false;
     bool m_installSucceeded = false;
     InstallOutcome::Record m_installOutcome;
+    std::atomic<bool> m_rolledBack{false};
     VFoundation::VRef<VFoundation::VJobServer> m_jobServer;
     VFoundation::VRef<CTimerControl> m_timerControl;
     VFoundation::VRef<VCtrl::CtrlLabel> m_statusLine;

@@ -150,10 +150,11 @@ TEST(ProgramEntry, InstallsUnattendedWithTheExactLogAndUninstallScript) {
         row("         ", "CreateDirectory. DST=" + product + "/last") + border;
     EXPECT_EQ(rest, expected);
 
+    // Every folder the run made is recorded, outermost first.
     EXPECT_EQ(KisTest::ReadFile(product + "/Logs/Product_uninstaller.kus"),
-              "{KestrawinInstallSystem}\n{UninstallScript}\nAPPLICATION_NAME,Product\n\n\n"
-              "[Folder]," +
-                  product + "/Logs\n");
+              "{KestrawinInstallSystem}\n{UninstallScript}\nAPPLICATION_NAME,Product\n\n\n[Folder]," +
+                  product + "\n[Folder]," + product + "/Logs\n[Folder]," + product + "/bin\n[Folder]," +
+                  product + "/settings-declined\n[Folder]," + product + "/last\n");
 }
 
 TEST(ProgramEntry, AbortInASectionFailsTheRun) {

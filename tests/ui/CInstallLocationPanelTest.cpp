@@ -52,12 +52,15 @@ std::string ConstructionError(const char* options, CInstallScript* script) {
 class InstallLocationRegistry : public ::testing::Test {
 protected:
     void SetUp() override {
+        m_previousStore = VApplication::VRegistry::GetStoreLocation();
         VApplication::VRegistry::SetStoreLocation(m_folder.Text().append("/registry.db").c_str());
         m_script = KisTest::MakeScript();
         m_script->DeclareVariable("INSTALL_DIR", "$TEMP_FOLDER$\\Maker\\Product");
         m_script->DeclareVariable("APPLICATION_REGISTRY", "Software\\Maker\\Product");
     }
-    void TearDown() override { VApplication::VRegistry::SetStoreLocation(nullptr); }
+    void TearDown() override { VApplication::VRegistry::SetStoreLocation(m_previousStore.c_str()); }
+    // The store the suite set up for every test.
+    std::string m_previousStore;
 
     KisTest::TempFolder m_folder;
     VRef<CInstallScript> m_script;

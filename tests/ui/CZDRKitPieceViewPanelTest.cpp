@@ -27,13 +27,16 @@ namespace {
 class CZDRKitPieceViewPanelTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        m_previousStore = VApplication::VRegistry::GetStoreLocation();
         VApplication::VRegistry::SetStoreLocation((m_root / "registry.db").c_str());
         m_script = KisTest::MakeScript();
         m_script->SetVariable("KIT_PATH", (m_root / "install").c_str());
         m_script->SetVariable("CWD_FOLDER", (m_root / "medium").c_str());
         m_script->SetVariable("KIT_NOUN", "kit");
     }
-    void TearDown() override { VApplication::VRegistry::SetStoreLocation(nullptr); }
+    void TearDown() override { VApplication::VRegistry::SetStoreLocation(m_previousStore.c_str()); }
+    // The store the suite set up for every test.
+    std::string m_previousStore;
 
     std::string Lib(const std::string& relative = "") const {
         return relative.empty() ? m_root / "lib" : m_root / ("lib/" + relative);

@@ -22,6 +22,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -94,6 +95,9 @@ public:
     Result SetValue(const std::string& keyPath, const std::string& name, const std::string& data) override;
     Result GetValue(const std::string& keyPath, const std::string& name, std::string& data) override;
     Result DeleteSubkey(const std::string& keyPath, const std::string& subkeyPath) override;
+    Result DeleteValue(const std::string& keyPath, const std::string& name) override;
+    Result ListKey(const std::string& keyPath, std::vector<std::string>& subkeys,
+                   std::vector<std::pair<std::string, std::string>>& values) override;
 
 private:
     // Read: a shared transaction. Create: the write lock, making the database (and its folder) when missing.
@@ -235,6 +239,51 @@ IRegistryStore::Result SQLiteRegistryStore::DeleteSubkey(const std::string& keyP
         if (dropValues.Bind(1, fullPath).Step() != SQLITE_DONE ||
             dropKey.Bind(1, fullPath).Step() != SQLITE_DONE)
             return Fail("write");
+        return Result::Done;
+    });
+}
+
+IRegistryStore::Result SQLiteRegistryStore::DeleteValue(const std::string& keyPath, const std::string& name) {
+    return InTransaction(Access::Modify, [&]() -> Result {
+        const Result found = FindKey(keyPath);
+        if (found != Result::Done) return found;
+        Statement dropValue(m_db, "DELETE FROM registry_values WHERE key_path = ?1 AND name = ?2");
+        if (dropValue.Bind(1, keyPath).Bind(2, name).Step() != SQLITE_DONE) return Fail("write");
+        return sqlite3_changes(m_db) > 0 ? Result::Done : Result::NoValue;
+    });
+}
+
+IRegistryStore::Result
+SQLiteRegistryStore::ListKey(const std::string& keyPath, std::vector<std::string>& subkeys,
+                             std::vector<std::pair<std::string, std::string>>& values) {
+    subkeys.clear();
+    values.clear();
+    return InTransaction(Access::Read, [&]() -> Result {
+        const Result found = FindKey(keyPath);
+        if (found != Result::Done) return found;
+        // The root's subkeys are the paths without a separator; a key's are those one part below it.
+        const std::string prefix = keyPath.empty() ? std::string() : keyPath + "\\";
+        Statement children(m_db, keyPath.empty()
+                                     ? "SELECT path FROM registry_keys WHERE instr(path, '\\') = 0"
+                                     : "SELECT path FROM registry_keys WHERE path >= ?1 AND path < ?2");
+        if (!children.IsValid()) return Result::Done;
+        if (!keyPath.empty()) children.Bind(1, prefix).Bind(2, keyPath + "]");
+        int step;
+        while ((step = children.Step()) == SQLITE_ROW) {
+            const std::string path = children.ColumnBlob(0);
+            if (path.find('\\', prefix.size()) == std::string::npos)
+                subkeys.push_back(path.substr(prefix.size()));
+        }
+        if (step != SQLITE_DONE) return Fail("read");
+        Statement named(m_db, "SELECT name, data FROM registry_values WHERE key_path = ?1 ORDER BY name");
+        if (!named.IsValid()) return Result::Done;
+        named.Bind(1, keyPath);
+        while ((step = named.Step()) == SQLITE_ROW)
+            values.emplace_back(named.ColumnBlob(0), named.ColumnBlob(1));
+        if (step != SQLITE_DONE) return Fail("read");
+        std::sort(subkeys.begin(), subkeys.end(), [](const std::string& a, const std::string& b) {
+            return sqlite3_stricmp(a.c_str(), b.c_str()) < 0;
+        });
         return Result::Done;
     });
 }
