@@ -35,8 +35,15 @@ void CtrlLabel::Draw(IGraphicsContext& context) {
             else if (style->HasFlags(CtrlLabelStyle::kRightAlignText))
                 align = CtrlDrawing::Align::kRight;
         }
-        CtrlDrawing::DrawAlignedText(context, VRect{0, 0, GetWidth(), GetHeight()}, GetText().GetText(),
-                                     colour, align, 0, style ? style->GetFont() : nullptr);
+        if (m_wrapsText) {
+            context.SaveState();
+            context.SetFont(style ? style->GetFont() : nullptr);
+            context.DrawTextInBox(0, 0, GetWidth(), GetHeight(), GetText().GetText(), colour);
+            context.RestoreState();
+        } else {
+            CtrlDrawing::DrawAlignedText(context, VRect{0, 0, GetWidth(), GetHeight()}, GetText().GetText(),
+                                         colour, align, 0, style ? style->GetFont() : nullptr);
+        }
     }
     Ctrl::Draw(context);
 }

@@ -25,6 +25,13 @@ public:
 
     // Takes mouse input or not (the enabled flag, which the hit test reads); labels of pages usually do not.
     void SetTakesMouseInput(bool on) { SetFlags(on, kFlagEnabled); }
+    // A wrapping label breaks its text into lines at word boundaries from the top of its frame instead of
+    // centring one line; for result texts and descriptions whose length is not known in advance.
+    void SetWrapsText(bool on) { m_wrapsText = on; }
+    bool WrapsText() const { return m_wrapsText; }
+
+private:
+    bool m_wrapsText = false;
 };
 
 } // namespace VCtrl

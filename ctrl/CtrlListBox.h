@@ -33,6 +33,7 @@ class CtrlSlider;
 class CtrlListBox : public Ctrl, public ICtrlListener {
     V_DECLARE_CLASS(CtrlListBox)
 public:
+    bool AcceptsKeyboardFocus() const override { return true; }
     static constexpr int kInitialVisibleRows = 10;
     static constexpr int kInitialRowHeight = 13;
     static constexpr int kFirstRowY = 2;

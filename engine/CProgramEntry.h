@@ -79,6 +79,7 @@ public:
 
 private:
     int RunScript(const CProgramOptions& options);
+    int RunWithDiagnostics(const CProgramOptions& options);
 
     IInstallerFrontEnd* m_frontEnd;
 };

@@ -8,6 +8,7 @@
 #include "foundation/VException.h"
 #include "foundation/VFileManager.h"
 #include "foundation/VLog.h"
+#include "ui/CInstallLocationCheck.h"
 
 #include <filesystem>
 #include <system_error>
@@ -48,6 +49,7 @@ CInstallLocationPanel::CInstallLocationPanel(const VString& options, CInstallScr
     const auto titleStyle = MakeTitleStyle();
     m_titleLabel = AddLabel(kTitleLabelId, VRect{10, 15, 450, 25}, titleStyle.Get(), m_dialogTitle.GetText());
     m_titleLabel->SetTakesMouseInput(true);
+    m_spaceLabel = AddLabel(kSpaceLabelId, VRect{10, 106, 440, 20}, nullptr);
 
     ReadOptions(options);
     BuildButtonStyle();
@@ -137,6 +139,18 @@ const VString& CInstallLocationPanel::GetLocation() const {
 void CInstallLocationPanel::ShowLocation(const VString& path) {
     m_locationLabel->SetText(path.GetText());
     m_locationLabel->Redraw();
+    UpdateSpace();
+}
+
+bool CInstallLocationPanel::PrepareToShow() {
+    UpdateSpace();
+    return true;
+}
+
+void CInstallLocationPanel::UpdateSpace() {
+    if (!m_spaceLabel || !m_script) return;
+    m_spaceLabel->SetText(CInstallLocationCheck::DescribeSpace(*m_script, GetLocation()).GetText());
+    m_spaceLabel->Redraw();
 }
 
 void CInstallLocationPanel::Browse() {
@@ -162,6 +176,11 @@ bool CInstallLocationPanel::CanAdvance() {
 
     if (files->IsRootPath(path.GetText())) {
         VApplication::AlertText(kRootAlert);
+        return false;
+    }
+    VString folder, reason;
+    if (!CInstallLocationCheck::IsWritable(path, folder, reason)) {
+        VApplication::AlertBox(kNotWritableAlert, folder.GetText(), reason.GetText());
         return false;
     }
     if (files->DirectoryExistsAtPath(path.GetText())) {

@@ -121,7 +121,7 @@ void CInstallProcessPanel::StopSlideshowTimer() {
 void CInstallProcessPanel::HandleCtrlEvent(const CtrlEvent& event) {
     if (!event.GetCtrl()) return;
     if (event.GetType() != 9) {
-        std::fprintf(stderr, "Event with id %d not handled in event handler properly\n", event.GetType());
+        VFoundation::LogPrintf("Event with id %d not handled in event handler properly\n", event.GetType());
         return;
     }
     if (event.GetCtrl()->GetId() == kToggleId) Toggle();

@@ -3,6 +3,7 @@
 #include "application/VApplication.h"
 #include "ctrl/CtrlEvent.h"
 #include "ctrl/CtrlRoot.h"
+#include "ctrl/WindowMessages.h"
 #include "engine/CInstallLog.h"
 #include "engine/CInstallScript.h"
 #include "engine/CInstallerThread.h"
@@ -93,6 +94,7 @@ CInstallerUI::CInstallerUI(CInstallScript* script) try
 
 CInstallerUI::~CInstallerUI() {
     // A destructor cannot pass an exception on; the rewrapped text is logged instead.
+    m_destroying.store(true);
     try {
         if (GetMessageHandler() == this) SetMessageHandler(nullptr);
         if (GetRebootHandler() == this) SetRebootHandler(nullptr);
@@ -189,7 +191,7 @@ void CInstallerUI::BuildPanels() {
         VRef<CInstallerUI> self = VRef<CInstallerUI>::Retained(this);
         VApplication::PostToUIThread([self] {
             if (!self->m_installing && self->m_currentPageIndex == 0 && self->GetRoot())
-                self->StartInstallation();
+                self->StartInstallationOrReport();
         });
     }
 }
@@ -308,9 +310,9 @@ void CInstallerUI::GoNext() {
     if (m_currentPanel && m_currentPanel->PrepareToShow()) {
         AttachPanel(m_currentPanel.Get());
         if (std::strcmp(m_currentPanel->GetClassName(), "CInstallProcessPanel") == 0)
-            StartInstallation();
+            StartInstallationOrReport();
         else if (std::strcmp(m_currentPanel->GetClassName(), "CCompletionViewPanel") == 0)
-            static_cast<CCompletionViewPanel*>(m_currentPanel.Get())->SetResult(m_installSucceeded);
+            ShowResult(m_currentPanel.Get());
     }
     UpdateButtons();
     SetStatusText(" ");
@@ -344,11 +346,48 @@ void CInstallerUI::StartInstallation() {
     HideButton(m_nextButton.Get());
     GetRoot()->StartTimer(kProgressTimerId, kProgressPeriodMs, m_timerControl.Get());
     VRef<CInstallLog> log = CInstallLog::CreateForScript(*m_script, m_currentPanel.Get());
+    m_installLog = log;
+    m_installLogPath = log->GetLogPath();
     VRef<CInstallerThread> thread = MakeRef<CInstallerThread>(this, m_script, log.Get(), FindKitPieceHost());
     if (!m_jobServer->AddJob(thread.Get()))
         throw VException(0, nullptr,
                          "Failed to start the installation thread. Please try rerunning the installer");
     m_installing = true;
+}
+
+// An installation that cannot start (a log folder that cannot be made, a refused job) is a failed
+// installation: the user reaches the completion page with the reason instead of an install page that
+// never moves.
+void CInstallerUI::StartInstallationOrReport() {
+    try {
+        StartInstallation();
+        return;
+    } catch (const VException& exception) {
+        m_startFailure = exception.GetDescriptionText();
+    } catch (const std::exception& exception) {
+        m_startFailure.Assign(exception.what());
+    }
+    LogPrintf("The installation could not start: %s\n", m_startFailure.GetText());
+    m_installLog.Reset();
+    VRef<CInstallerUI> self = VRef<CInstallerUI>::Retained(this);
+    VApplication::PostToUIThread([self] {
+        if (self->GetRoot()) self->JobEnded(false);
+    });
+}
+
+void CInstallerUI::TakeInstallLogOutcome() {
+    if (!m_installLog) return;
+    m_failedRows = m_installLog->GetFailedRowCount();
+    m_installLogPath = m_installLog->GetLogPath();
+    m_installLog.Reset();
+}
+
+void CInstallerUI::ShowResult(IInstallerUIPanel* panel) {
+    auto* completion = static_cast<CCompletionViewPanel*>(panel);
+    if (!m_startFailure.IsEmpty())
+        completion->SetStartFailure(m_startFailure);
+    else
+        completion->SetResult(m_installSucceeded, m_failedRows, m_installLogPath);
 }
 
 IZdrcaInstallHost* CInstallerUI::FindKitPieceHost() const {
@@ -401,14 +440,57 @@ bool CInstallerUI::WindowShouldClose(VWindow*) {
     if (!VApplication::ConfirmBox("Are you sure you wish to quit the installation process?")) return false;
     StopProgressTimer();
     Hide();
+    if (m_installing) {
+        // The installer thread writes into this window's panels and log until it ends: closing aborts it
+        // as Abort does, and the window stays (hidden) until the thread has ended and the log is complete.
+        m_quitWhenJobEnds = true;
+        m_jobServer->KillAllJobs();
+        // A job still waiting in the queue is dropped without a notice: nothing is left to wait for.
+        if (!m_jobServer->GetActiveJob() && m_jobServer->GetPendingJobCount() == 0) JobEnded(false);
+        return false;
+    }
     VApplication::Quit(0);
+    return true;
+}
+
+bool CInstallerUI::WindowKeyDown(int32_t key, uint32_t modifiers, VWindow*) {
+    const bool alt = (modifiers & Modifier::kAlt) != 0;
+    if (alt && (modifiers & Modifier::kControl) == 0) {
+        if (key == 'B' && IsButtonShown(m_backButton.Get())) {
+            GoBack();
+            return true;
+        }
+        if (key == 'N' && IsButtonShown(m_nextButton.Get())) {
+            GoNext();
+            return true;
+        }
+        return false;
+    }
+    if (modifiers & Modifier::kControl) return false;
+    if (key == VirtualKey::kEscape) {
+        CancelOrQuit();
+        return true;
+    }
+    if (key != VirtualKey::kReturn) return false;
+    Ctrl* focus = GetRoot() ? GetRoot()->GetFocusCtrl() : nullptr;
+    if (focus == m_backButton.Get()) {
+        GoBack();
+    } else if (focus == m_cancelButton.Get()) {
+        CancelOrQuit();
+    } else if (IsButtonShown(m_nextButton.Get())) {
+        GoNext();
+    } else if (m_cancelButton->GetText().IsEqual("Done")) {
+        CancelOrQuit();
+    } else {
+        return false;
+    }
     return true;
 }
 
 void CInstallerUI::HandleCtrlEvent(const CtrlEvent& event) {
     if (!event.GetCtrl()) return;
     if (event.GetType() != kButtonPressed) {
-        std::fprintf(stderr, "Event with id %d not handled in event handler properly\n", event.GetType());
+        VFoundation::LogPrintf("Event with id %d not handled in event handler properly\n", event.GetType());
         return;
     }
     switch (event.GetCtrl()->GetId()) {
@@ -431,11 +513,13 @@ void CInstallerUI::JobAdded(VJobServer*, VJob*) {}
 void CInstallerUI::JobStarted(VJobServer*, VJob*) {}
 
 void CInstallerUI::JobSucceeded(VJobServer*, VJob*) {
+    if (m_destroying.load()) return;
     VRef<CInstallerUI> self = VRef<CInstallerUI>::Retained(this);
     OnUIThread([self] { self->JobEnded(true); });
 }
 
 void CInstallerUI::JobFailed(VJobServer*, VJob*) {
+    if (m_destroying.load()) return;
     VRef<CInstallerUI> self = VRef<CInstallerUI>::Retained(this);
     OnUIThread([self] { self->JobEnded(false); });
 }
@@ -444,6 +528,11 @@ void CInstallerUI::JobEnded(bool succeeded) {
     StopProgressTimer();
     m_installing = false;
     m_installSucceeded = succeeded;
+    TakeInstallLogOutcome();
+    if (m_quitWhenJobEnds) {
+        VApplication::Quit(succeeded ? 0 : kAbortedExitCode);
+        return;
+    }
     GoNext();
 }
 
