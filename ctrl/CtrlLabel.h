@@ -29,9 +29,13 @@ public:
     // centring one line; for result texts and descriptions whose length is not known in advance.
     void SetWrapsText(bool on) { m_wrapsText = on; }
     bool WrapsText() const { return m_wrapsText; }
+    // One line that does not fit ends in "..." (kEnd), or loses its middle (kMiddle, for paths).
+    enum class Ellipsis { kNone, kEnd, kMiddle };
+    void SetEllipsis(Ellipsis ellipsis) { m_ellipsis = ellipsis; }
 
 private:
     bool m_wrapsText = false;
+    Ellipsis m_ellipsis = Ellipsis::kNone;
 };
 
 } // namespace VCtrl

@@ -46,6 +46,7 @@ CInstallLocationPanel::CInstallLocationPanel(const VString& options, CInstallScr
     // Both labels keep taking mouse input; with no listener a press on them reaches nothing.
     m_locationLabel = AddLabel(kLocationLabelId, VRect{10, 78, 365, 25}, nullptr);
     m_locationLabel->SetTakesMouseInput(true);
+    m_locationLabel->SetEllipsis(VCtrl::CtrlLabel::Ellipsis::kMiddle);
     const auto titleStyle = MakeTitleStyle();
     m_titleLabel = AddLabel(kTitleLabelId, VRect{10, 15, 450, 25}, titleStyle.Get(), m_dialogTitle.GetText());
     m_titleLabel->SetTakesMouseInput(true);

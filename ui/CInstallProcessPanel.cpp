@@ -40,6 +40,9 @@ CInstallProcessPanel::CInstallProcessPanel(const VString& options, CInstallScrip
       m_buttonStyle(MakeRef<CtrlButtonStyle>(CtrlButtonStyle::kOptMomentary)) {
     m_instructionBar->SetBarColour(kBarColour);
     m_overallBar->SetBarColour(kBarColour);
+    m_instructionBar->SetCaption("This step");
+    m_logView->SetEllipsizesRows(true);
+    m_overallBar->SetCaption("Overall");
     m_buttonStyle->SetColourOption("colFillOn", VColour(0, 0, 0, 255));
     m_buttonStyle->SetColourOption("colFillOff", VColour(0, 0, 0, 255));
     VString resources;

@@ -17,6 +17,7 @@
 #include "ui/CInstallerPanelKinds.h"
 #include "ui/CStageDisplayPanel.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -333,7 +334,7 @@ void CInstallerUI::CancelOrQuit() {
 void CInstallerUI::Quit() {
     StopProgressTimer();
     Hide();
-    VApplication::Quit(0);
+    PostQuit(0);
 }
 
 void CInstallerUI::StopProgressTimer() {
@@ -406,7 +407,9 @@ bool CInstallerUI::UpdateProgress() {
     if (job && job->IsKindOf(CInstallerThread::GetClassRecord()))
         instruction = static_cast<CInstallerThread*>(job.Get())->GetCurrentInstructionProgress();
     auto* panel = static_cast<CInstallProcessPanel*>(m_currentPanel.Get());
-    panel->SetOverallProgress(overall * 100.0f);
+    // The thread's share can reach the whole before its last step has finished: the overall bar shows
+    // 100 % only when the installation has ended.
+    panel->SetOverallProgress(std::min(overall * 100.0f, 99.0f));
     panel->SetInstructionProgress(instruction * 100.0f);
     return true;
 }
@@ -443,14 +446,31 @@ bool CInstallerUI::WindowShouldClose(VWindow*) {
     if (m_installing) {
         // The installer thread writes into this window's panels and log until it ends: closing aborts it
         // as Abort does, and the window stays (hidden) until the thread has ended and the log is complete.
-        m_quitWhenJobEnds = true;
-        m_jobServer->KillAllJobs();
-        // A job still waiting in the queue is dropped without a notice: nothing is left to wait for.
-        if (!m_jobServer->GetActiveJob() && m_jobServer->GetPendingJobCount() == 0) JobEnded(false);
+        AbortAndQuitWhenEnded();
         return false;
     }
-    VApplication::Quit(0);
+    PostQuit(0);
     return true;
+}
+
+void CInstallerUI::WindowDestroyed(VWindow*) {
+    if (m_installing)
+        AbortAndQuitWhenEnded();
+    else if (!m_quitPosted)
+        PostQuit(0);
+}
+
+void CInstallerUI::AbortAndQuitWhenEnded() {
+    if (m_quitWhenJobEnds) return;
+    m_quitWhenJobEnds = true;
+    m_jobServer->KillAllJobs();
+    // A job still waiting in the queue is dropped without a notice: nothing is left to wait for.
+    if (!m_jobServer->GetActiveJob() && m_jobServer->GetPendingJobCount() == 0) JobEnded(false);
+}
+
+void CInstallerUI::PostQuit(int code) {
+    m_quitPosted = true;
+    VApplication::Quit(code);
 }
 
 bool CInstallerUI::WindowKeyDown(int32_t key, uint32_t modifiers, VWindow*) {
@@ -529,8 +549,10 @@ void CInstallerUI::JobEnded(bool succeeded) {
     m_installing = false;
     m_installSucceeded = succeeded;
     TakeInstallLogOutcome();
+    if (succeeded && m_currentPanel && m_currentPanel->IsKindOf(CInstallProcessPanel::GetClassRecord()))
+        static_cast<CInstallProcessPanel*>(m_currentPanel.Get())->SetOverallProgress(100.0f);
     if (m_quitWhenJobEnds) {
-        VApplication::Quit(succeeded ? 0 : kAbortedExitCode);
+        if (!m_quitPosted) PostQuit(succeeded ? 0 : kAbortedExitCode);
         return;
     }
     GoNext();

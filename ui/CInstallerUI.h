@@ -55,6 +55,9 @@ public:
 
     // Closing during the installation aborts it as Abort does and quits once the thread has ended.
     bool WindowShouldClose(VCtrl::VWindow* window) override;
+    // The platform window went without asking (destroyed from outside): the installation is aborted as by
+    // a close, and the program quits once nothing runs any more.
+    void WindowDestroyed(VCtrl::VWindow* window) override;
     // Enter presses the focused navigation button or else the default one (Next, Install or Done),
     // Escape presses Cancel (Abort, Done), Alt+B and Alt+N press Back and Next when they are shown.
     bool WindowKeyDown(int32_t key, uint32_t modifiers, VCtrl::VWindow* window) override;
@@ -124,6 +127,8 @@ private:
     void StopProgressTimer();
     void Quit();
     void JobEnded(bool succeeded);
+    void AbortAndQuitWhenEnded();
+    void PostQuit(int code);
     // Reads the outcome off the install log and lets it go, so that it closes with the thread.
     void TakeInstallLogOutcome();
     void ShowResult(IInstallerUIPanel* panel);
@@ -152,6 +157,8 @@ private:
     VFoundation::VString m_startFailure;
     // The window was closed during the installation: quit once the aborted thread has ended.
     bool m_quitWhenJobEnds = false;
+    // The quit message has been posted.
+    bool m_quitPosted = false;
     // Set when destruction begins: the job notices that its job server still sends then are dropped.
     std::atomic<bool> m_destroying{false};
 };
