@@ -17,6 +17,7 @@
 using VFoundation::VString;
 
 VString CInstallLocationCheck::NearestExistingFolder(const VString& path) {
+    if (path.IsEmpty()) return VString();
     std::error_code error;
     std::filesystem::path folder = std::filesystem::absolute(std::filesystem::path(path.GetText()), error);
     if (error) return VString();

@@ -155,7 +155,10 @@ void CInstallLocationPanel::UpdateSpace() {
 }
 
 void CInstallLocationPanel::Browse() {
-    ChooseLocation(VApplication::FolderDialog(nullptr, m_dialogTitle.GetText(), kOnlyFileSystemFolders));
+    // The dialog opens at the folder shown, or the nearest one above it that exists.
+    const VString start = CInstallLocationCheck::NearestExistingFolder(GetLocation());
+    ChooseLocation(VApplication::FolderDialog(nullptr, m_dialogTitle.GetText(), kOnlyFileSystemFolders,
+                                              start.GetText()));
 }
 
 void CInstallLocationPanel::ChooseLocation(const VString& path) {

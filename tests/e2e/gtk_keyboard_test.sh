@@ -72,6 +72,10 @@ ended() { ! kill -0 "$pid" 2>/dev/null; }
 
 # --- 1. the keyboard alone, from the welcome page to Done
 start
+# The demo medium has no icon of its own: the window shows the default one.
+if command -v xprop >/dev/null 2>&1; then
+    xprop -id "$wid" _NET_WM_ICON 2>/dev/null | grep -q "CARDINAL" || fail "the window has no icon"
+fi
 page 01-welcome
 key Return
 wait_moved 1

@@ -379,7 +379,7 @@ TEST(CInstallLocationPanel, FolderThatCannotBeWrittenToIsRefusedWithItsNameAndTh
     fs::permissions(locked, fs::perms::owner_all);
 }
 
-TEST(CInstallLocationPanel, ShowsTheSpaceTheSelectedSectionsNeedBesideTheFreeSpace) {
+TEST(CInstallLocationPanel, ShowsTheSpaceNeededAndFreeAndBrowsesFromTheLocation) {
     KisTest::TempFolder folder;
     auto script = KisTest::MakeScript();
     script->DeclareVariable("INSTALL_DIR", "unset");
@@ -400,4 +400,11 @@ TEST(CInstallLocationPanel, ShowsTheSpaceTheSelectedSectionsNeedBesideTheFreeSpa
     EXPECT_EQ(text.find("unknown"), std::string::npos) << text;
     // The label lies under the location, inside the panel.
     EXPECT_GT(panel->GetSpaceLabel()->GetFrame().y, panel->GetLocationLabel()->GetFrame().y + 20);
+
+    // Browse opens the folder dialog at that nearest existing folder.
+    KisTest::ScriptedDialogs dialogs;
+    dialogs.responder->Push(DialogAnswer::Cancel());
+    panel->Browse();
+    ASSERT_EQ(dialogs.responder->GetRequests().size(), 1u);
+    EXPECT_EQ(std::string(dialogs.responder->GetRequests()[0].initialPath.GetText()), folder.Text());
 }
