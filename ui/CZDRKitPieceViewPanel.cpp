@@ -222,7 +222,7 @@ void CZDRKitPieceViewPanel::BuildTable() {
     // The name column ends at the table's right edge (inside its border), so no horizontal scroll bar
     // shows for nothing.
     const ColumnLayout columns[] = {
-        {kSelectionColumn, 25, true, checkCell.Get(), ""},
+        {kSelectionColumn, 25, true, checkCell.Get(), " "},
         {kSizeColumn, 60, false, nullptr, "Size"},
         {kNameColumn, 213, false, nullptr, "Kit piece"},
     };

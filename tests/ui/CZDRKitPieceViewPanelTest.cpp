@@ -395,7 +395,7 @@ TEST_F(CZDRKitPieceViewPanelTest, TitleIsNotCoveredAndTheColumnsHaveTitles) {
         titles.emplace_back(panel->GetPieceTable()->GetColumnAtIndex(i)->GetDisplayName().GetText());
         widths += panel->GetPieceTable()->GetColumnAtIndex(i)->GetColumnWidth();
     }
-    EXPECT_EQ(titles, (std::vector<std::string>{"", "Size", "Kit piece"}));
+    EXPECT_EQ(titles, (std::vector<std::string>{" ", "Size", "Kit piece"}));
     // The columns fit the table: no horizontal scroll bar.
     EXPECT_LE(widths, panel->GetPieceTable()->GetWidth());
 }
