@@ -140,6 +140,7 @@ void CInstallerUI::CreateControls() {
     m_statusLine = MakeRef<CtrlLabel>();
     m_statusLine->Create(kStatusLineId, VRect{141, 368, 370, 23}, root, nullptr);
     m_statusLine->SetTakesMouseInput(false);
+    m_statusLine->SetEllipsis(CtrlLabel::Ellipsis::kEnd);
     m_statusLine->SetText(" ");
 
     m_buttonStyle = MakeRef<CtrlButtonStyle>(CtrlButtonStyle::kOptMomentary);

@@ -39,6 +39,14 @@ poll() {
     return 1
 }
 window_shown() { wid=$(xdotool search --onlyvisible --name '^Aurora Drums Installer$' 2>/dev/null | head -n 1); [[ -n "$wid" ]]; }
+splash_shown() { splash=$(xdotool search --onlyvisible --name '^SplashScreen$' 2>/dev/null | head -n 1); [[ -n "$splash" ]]; }
+# The demo's splash picture is mostly dark blue; an unpainted splash screen is a white box.
+splash_painted() {
+    import -window "$splash" "$work/shots/00-splash.png" 2>/dev/null || return 1
+    local mean
+    mean=$(convert "$work/shots/00-splash.png" -format '%[fx:int(100*mean)]' info: 2>/dev/null)
+    [[ -n "$mean" ]] && ((mean < 60))
+}
 grab() { import -window root -crop "600x400+$X+$Y" +repage "$1" 2>/dev/null; }
 # page NAME: waits until the window's picture differs from the last page's and has settled, keeps it.
 last=""
@@ -63,7 +71,13 @@ wait_moved() { poll "${2:-50}" moved "$1" || fail "the wizard did not move on to
 start() {
     "$program" --medium "$work/medium" --diagnostics "$log" >"$work/stdout.txt" 2>"$work/stderr.txt" &
     pid=$!
-    # The splash screen shows first; the main window appears when it closes.
+    # The splash screen shows first, with its picture (not a blank box); the main window appears when it
+    # closes.
+    if [[ -n "${check_splash:-}" ]]; then
+        poll 100 splash_shown || fail "the splash screen did not appear"
+        poll 30 splash_painted || fail "the splash screen does not show its picture"
+        check_splash=""
+    fi
     poll 200 window_shown || fail "the installer's window did not appear"
     eval "$(xdotool getwindowgeometry --shell "$wid")"
     xdotool windowfocus --sync "$wid" 2>/dev/null || true
@@ -71,6 +85,7 @@ start() {
 ended() { ! kill -0 "$pid" 2>/dev/null; }
 
 # --- 1. the keyboard alone, from the welcome page to Done
+check_splash=1
 start
 # The demo medium has no icon of its own: the window shows the default one.
 if command -v xprop >/dev/null 2>&1; then
