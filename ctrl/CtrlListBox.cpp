@@ -262,6 +262,19 @@ void CtrlListBox::HandleCtrlEvent(const CtrlEvent& event) {
     ScrollToRow(int(std::lround(m_scrollBar->GetValue() * GetMaxTopRow())));
 }
 
+// Each row from the top row on takes as many lines as its text needs at the list's width; rows keep their
+// texts (a description stays one row), only their drawing is broken into lines.
+void CtrlListBox::DrawWrappedRows(IGraphicsContext& context, int rowWidth, const VColour& text,
+                                  const VColour& fill) {
+    const VColour colour = CtrlDrawing::ReadableTextColour(text, fill);
+    int y = kFirstRowY;
+    for (int row = m_topRow; row < GetRowCount() && y < GetHeight(); ++row)
+        for (const VString& line : CtrlDrawing::WrapText(context, GetRowText(row).GetText(), rowWidth - 8)) {
+            context.DrawTextInRect(4, 0, line.GetText(), colour, VRect{0, y, rowWidth, m_rowHeight});
+            y += m_rowHeight;
+        }
+}
+
 void CtrlListBox::Draw(IGraphicsContext& context) {
     CtrlStyle* style = GetStyle();
     if (!style || !style->HasFlags(CtrlStyle::kFlagNoDefaultDrawing)) {
@@ -278,6 +291,13 @@ void CtrlListBox::Draw(IGraphicsContext& context) {
         context.SaveState();
         context.ClipRect(1, 1, rowWidth - 2, height - 2);
         if (style && style->GetFont()) context.SetFont(style->GetFont());
+        if (m_wrapsRows) {
+            DrawWrappedRows(context, rowWidth, text, fill);
+            context.RestoreState();
+            context.DrawRectangle(0, 0, rowWidth, height, border, IGraphicsContext::kDashSolid, 1.0);
+            Ctrl::Draw(context);
+            return;
+        }
         const int last = std::min(GetRowCount(), m_topRow + m_visibleRows + 1);
         for (int row = m_topRow; row < last; ++row) {
             const VRect rect{0, kFirstRowY + (row - m_topRow) * m_rowHeight, rowWidth, m_rowHeight};
@@ -288,7 +308,12 @@ void CtrlListBox::Draw(IGraphicsContext& context) {
             } else {
                 colour = CtrlDrawing::ReadableTextColour(text, fill);
             }
-            context.DrawTextInRect(4, 0, GetRowText(row).GetText(), colour, rect);
+            if (m_ellipsizesRows)
+                context.DrawTextInRect(
+                    4, 0, CtrlDrawing::FitText(context, GetRowText(row).GetText(), rowWidth - 8).GetText(),
+                    colour, rect);
+            else
+                context.DrawTextInRect(4, 0, GetRowText(row).GetText(), colour, rect);
         }
         context.RestoreState();
         context.DrawRectangle(0, 0, rowWidth, height, border, IGraphicsContext::kDashSolid, 1.0);

@@ -11,6 +11,8 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 namespace VCtrl {
 
@@ -39,6 +41,8 @@ public:
     // The refresh tick: starts the waiting timers and passes on the invalidations made on other threads. It
     // bounds how late a timer that a control starts begins.
     static constexpr uint32_t kRefreshPeriodMs = 50;
+    // How far the keyboard focus ring lies outside the focused control.
+    static constexpr int kFocusRingMargin = 2;
 
     explicit CtrlRoot(CtrlStyle* style = nullptr, VFoundation::VClass* record = nullptr);
     ~CtrlRoot() override;
@@ -96,6 +100,14 @@ public:
     Ctrl* GetPressedCtrl() const { return m_pressed; }
     bool HasFocus() const { return m_hasFocus; }
 
+    // Keyboard navigation: Tab and Shift+Tab move the focus through the controls that take it
+    // (AcceptsKeyboardFocus, visible and enabled with their parents) in reading order, top to bottom and
+    // then left to right, wrapping around. A focus moved by the keyboard is shown with a blue ring around
+    // the control until the next mouse press. A key that neither the focus control nor its parents handle
+    // goes to the window's delegate (WindowKeyDown), where default buttons and mnemonics live.
+    void MoveKeyboardFocus(bool forward);
+    bool IsFocusRingShown() const { return m_focusRingShown && m_focus; }
+
     // Draws the whole tree into the off-screen surface (made when missing) and writes it as a PNG file.
     bool SaveOffscreenAsPNG(const char* path);
     // The off-screen surface; none before the first paint.
@@ -143,6 +155,10 @@ private:
     void KillPlatformTimer(VApplication::TimerId platformTimer);
     void StopAllTimers();
     void UpdateKeyState(int32_t key, bool down);
+    void CollectFocusable(Ctrl* ctrl, int x, int y, std::vector<std::pair<VRect, Ctrl*>>& out);
+    // The focus control's frame in root coordinates, grown by the ring's margin.
+    VRect FocusRingRect() const;
+    void SetFocusRingShown(bool shown);
 
     VWindow* m_window = nullptr;
     VApplication::TimerId m_refreshTimer = 0;
@@ -156,6 +172,7 @@ private:
     bool m_shiftDown = false;
     bool m_controlDown = false;
     bool m_hasFocus = false;
+    bool m_focusRingShown = false;
 
     mutable std::recursive_mutex m_timerGuard;
     VFoundation::VRef<VFoundation::VObjectArrayTmpl<TimerInfo>> m_activeTimers;

@@ -16,6 +16,7 @@
 #include "foundation/VRef.h"
 #include "instructions/CZdrcaCopyDirectoryInstruction.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -238,7 +239,28 @@ int CProgramEntry::Run(int argc, const char* const* argv) {
         std::fprintf(stderr, "kis-installer: this build installs only unattended; run it with --silent\n");
         return kStartupFailure;
     }
-    return RunScript(options);
+    return RunWithDiagnostics(options);
+}
+
+// The diagnostic log goes where the options say for the whole run, the start-up and the shut-down (and its
+// memory report) included.
+int CProgramEntry::RunWithDiagnostics(const CProgramOptions& options) {
+    FILE* file = nullptr;
+    if (!options.diagnostics.empty()) {
+        file = std::fopen(options.diagnostics.c_str(), "w");
+        if (!file) {
+            std::fprintf(stderr, "kis-installer: cannot write the diagnostic log %s: %s\n",
+                         options.diagnostics.c_str(), std::strerror(errno));
+            return kStartupFailure;
+        }
+        VFoundation::RedirectConsoleStream(file);
+    } else if (options.quiet) {
+        VFoundation::RedirectConsoleStream(nullptr);
+    }
+    const int code = RunScript(options);
+    if (file || options.quiet) VFoundation::RestoreConsoleStream();
+    if (file) std::fclose(file);
+    return code;
 }
 
 int CProgramEntry::RunCheck(const CProgramOptions& options) {

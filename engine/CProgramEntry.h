@@ -88,6 +88,7 @@ private:
     // --check: reports the script's problems on standard output; installs, shows and writes nothing.
     int RunCheck(const CProgramOptions& options);
     int ListProducts(const CProgramOptions& options);
+    int RunWithDiagnostics(const CProgramOptions& options);
 
     IInstallerFrontEnd* m_frontEnd;
 };

@@ -123,7 +123,7 @@ VImage* VImage::LoadTargaResource(const char* name) {
     full.AppendPathComponent(name ? name : "");
     if (!IsExistingFile(full.GetText())) LogPrintf("Can't find image resource: %s\n", full.GetText());
     VImage* image = VImageIOTarga::LoadImageFromFile(full.GetText());
-    if (!image) std::fprintf(stderr, "Error loading targa resource: %s\n", name ? name : "");
+    if (!image) VFoundation::LogPrintf("Error loading targa resource: %s\n", name ? name : "");
     return image;
 }
 

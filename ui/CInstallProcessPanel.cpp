@@ -41,6 +41,9 @@ CInstallProcessPanel::CInstallProcessPanel(const VString& options, CInstallScrip
       m_buttonStyle(MakeRef<CtrlButtonStyle>(CtrlButtonStyle::kOptMomentary)) {
     m_instructionBar->SetBarColour(kBarColour);
     m_overallBar->SetBarColour(kBarColour);
+    m_instructionBar->SetCaption("This step");
+    m_logView->SetEllipsizesRows(true);
+    m_overallBar->SetCaption("Overall");
     m_buttonStyle->SetColourOption("colFillOn", VColour(0, 0, 0, 255));
     m_buttonStyle->SetColourOption("colFillOff", VColour(0, 0, 0, 255));
     VString resources;
@@ -122,7 +125,7 @@ void CInstallProcessPanel::StopSlideshowTimer() {
 void CInstallProcessPanel::HandleCtrlEvent(const CtrlEvent& event) {
     if (!event.GetCtrl()) return;
     if (event.GetType() != 9) {
-        std::fprintf(stderr, "Event with id %d not handled in event handler properly\n", event.GetType());
+        VFoundation::LogPrintf("Event with id %d not handled in event handler properly\n", event.GetType());
         return;
     }
     if (event.GetCtrl()->GetId() == kToggleId) Toggle();

@@ -3,6 +3,7 @@
 #include "application/VApplication.h"
 #include "ctrl/CtrlEvent.h"
 #include "ctrl/CtrlRoot.h"
+#include "ctrl/WindowMessages.h"
 #include "engine/CInstallLog.h"
 #include "engine/CInstallScript.h"
 #include "engine/CInstallerThread.h"
@@ -17,6 +18,7 @@
 #include "ui/CInstallerPanelKinds.h"
 #include "ui/CStageDisplayPanel.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -94,6 +96,7 @@ CInstallerUI::CInstallerUI(CInstallScript* script, VClass* record) try
 
 CInstallerUI::~CInstallerUI() {
     // A destructor cannot pass an exception on; the rewrapped text is logged instead.
+    m_destroying.store(true);
     try {
         if (GetMessageHandler() == this) SetMessageHandler(nullptr);
         if (GetRebootHandler() == this) SetRebootHandler(nullptr);
@@ -138,6 +141,7 @@ void CInstallerUI::CreateControls() {
     m_statusLine = MakeRef<CtrlLabel>();
     m_statusLine->Create(kStatusLineId, VRect{141, 368, 370, 23}, root, nullptr);
     m_statusLine->SetTakesMouseInput(false);
+    m_statusLine->SetEllipsis(CtrlLabel::Ellipsis::kEnd);
     m_statusLine->SetText(" ");
 
     m_buttonStyle = MakeRef<CtrlButtonStyle>(CtrlButtonStyle::kOptMomentary);
@@ -189,7 +193,7 @@ void CInstallerUI::BuildPanels() {
         VRef<CInstallerUI> self = VRef<CInstallerUI>::Retained(this);
         VApplication::PostToUIThread([self] {
             if (!self->m_installing && self->m_currentPageIndex == 0 && self->GetRoot())
-                self->StartInstallation();
+                self->StartInstallationOrReport();
         });
     }
 }
@@ -309,7 +313,7 @@ void CInstallerUI::GoNext() {
     if (m_currentPanel && m_currentPanel->PrepareToShow()) {
         AttachPanel(m_currentPanel.Get());
         if (std::strcmp(m_currentPanel->GetClassName(), "CInstallProcessPanel") == 0)
-            StartInstallation();
+            StartInstallationOrReport();
         else if (std::strcmp(m_currentPanel->GetClassName(), "CCompletionViewPanel") == 0)
             ShowResult(*static_cast<CCompletionViewPanel*>(m_currentPanel.Get()));
     }
@@ -332,7 +336,7 @@ void CInstallerUI::CancelOrQuit() {
 void CInstallerUI::Quit() {
     StopProgressTimer();
     Hide();
-    VApplication::Quit(0);
+    PostQuit(0);
 }
 
 void CInstallerUI::StopProgressTimer() {
@@ -362,6 +366,8 @@ VRef<VJob> CInstallerUI::MakeInstallJob() {
         if (auto* location = dynamic_cast<CInstallLocationPanel*>(panel))
             made.insert(made.end(), location->GetMadeFolders().begin(), location->GetMadeFolders().end());
     VRef<CInstallLog> log = CInstallLog::CreateForScript(*m_script, m_currentPanel.Get(), made);
+    m_installLog = log;
+    m_installLogPath = log->GetLogPath();
     IZdrcaInstallHost* host = FindKitPieceHost();
     if (host) host->BeginInstallation();
     return MakeRef<CInstallerThread>(this, m_script, log.Get(), host);
@@ -370,8 +376,37 @@ VRef<VJob> CInstallerUI::MakeInstallJob() {
 void CInstallerUI::ShowResult(CCompletionViewPanel& panel) {
     if (m_rolledBack.load())
         panel.SetResultText(CCompletionViewPanel::kRolledBackText);
+    else if (!m_startFailure.IsEmpty())
+        panel.SetStartFailure(m_startFailure);
     else
-        panel.SetResult(m_installSucceeded);
+        panel.SetResult(m_installSucceeded, m_failedRows, m_installLogPath);
+}
+
+// An installation that cannot start (a log folder that cannot be made, a refused job) is a failed
+// installation: the user reaches the completion page with the reason instead of an install page that
+// never moves.
+void CInstallerUI::StartInstallationOrReport() {
+    try {
+        StartInstallation();
+        return;
+    } catch (const VException& exception) {
+        m_startFailure = exception.GetDescriptionText();
+    } catch (const std::exception& exception) {
+        m_startFailure.Assign(exception.what());
+    }
+    LogPrintf("The installation could not start: %s\n", m_startFailure.GetText());
+    m_installLog.Reset();
+    VRef<CInstallerUI> self = VRef<CInstallerUI>::Retained(this);
+    VApplication::PostToUIThread([self] {
+        if (self->GetRoot()) self->JobEnded(false);
+    });
+}
+
+void CInstallerUI::TakeInstallLogOutcome() {
+    if (!m_installLog) return;
+    m_failedRows = m_installLog->GetFailedRowCount();
+    m_installLogPath = m_installLog->GetLogPath();
+    m_installLog.Reset();
 }
 
 IZdrcaInstallHost* CInstallerUI::FindKitPieceHost() const {
@@ -390,7 +425,9 @@ bool CInstallerUI::UpdateProgress() {
     if (job && job->IsKindOf(CInstallerThread::GetClassRecord()))
         instruction = static_cast<CInstallerThread*>(job.Get())->GetCurrentInstructionProgress();
     auto* panel = static_cast<CInstallProcessPanel*>(m_currentPanel.Get());
-    panel->SetOverallProgress(overall * 100.0f);
+    // The thread's share can reach the whole before its last step has finished: the overall bar shows
+    // 100 % only when the installation has ended.
+    panel->SetOverallProgress(std::min(overall * 100.0f, 99.0f));
     panel->SetInstructionProgress(instruction * 100.0f);
     return true;
 }
@@ -424,14 +461,74 @@ bool CInstallerUI::WindowShouldClose(VWindow*) {
     if (!VApplication::ConfirmBox("Are you sure you wish to quit the installation process?")) return false;
     StopProgressTimer();
     Hide();
-    VApplication::Quit(0);
+    if (m_installing) {
+        // The installer thread writes into this window's panels and log until it ends: closing aborts it
+        // as Abort does, and the window stays (hidden) until the thread has ended and the log is complete.
+        AbortAndQuitWhenEnded();
+        return false;
+    }
+    PostQuit(0);
+    return true;
+}
+
+void CInstallerUI::WindowDestroyed(VWindow*) {
+    if (m_installing)
+        AbortAndQuitWhenEnded();
+    else if (!m_quitPosted)
+        PostQuit(0);
+}
+
+void CInstallerUI::AbortAndQuitWhenEnded() {
+    if (m_quitWhenJobEnds) return;
+    m_quitWhenJobEnds = true;
+    m_jobServer->KillAllJobs();
+    // A job still waiting in the queue is dropped without a notice: nothing is left to wait for.
+    if (!m_jobServer->GetActiveJob() && m_jobServer->GetPendingJobCount() == 0) JobEnded(false);
+}
+
+void CInstallerUI::PostQuit(int code) {
+    m_quitPosted = true;
+    VApplication::Quit(code);
+}
+
+bool CInstallerUI::WindowKeyDown(int32_t key, uint32_t modifiers, VWindow*) {
+    const bool alt = (modifiers & Modifier::kAlt) != 0;
+    if (alt && (modifiers & Modifier::kControl) == 0) {
+        if (key == 'B' && IsButtonShown(m_backButton.Get())) {
+            GoBack();
+            return true;
+        }
+        if (key == 'N' && IsButtonShown(m_nextButton.Get())) {
+            GoNext();
+            return true;
+        }
+        return false;
+    }
+    if (modifiers & Modifier::kControl) return false;
+    if (key == VirtualKey::kEscape) {
+        CancelOrQuit();
+        return true;
+    }
+    if (key != VirtualKey::kReturn) return false;
+    Ctrl* focus = GetRoot() ? GetRoot()->GetFocusCtrl() : nullptr;
+    if (focus == m_backButton.Get()) {
+        GoBack();
+    } else if (focus == m_cancelButton.Get()) {
+        CancelOrQuit();
+    } else if (IsButtonShown(m_nextButton.Get())) {
+        GoNext();
+    } else if (m_cancelButton->GetText().IsEqual("Done")) {
+        CancelOrQuit();
+    } else {
+        return false;
+    }
     return true;
 }
 
 void CInstallerUI::HandleCtrlEvent(const CtrlEvent& event) {
     if (!event.GetCtrl()) return;
     if (event.GetType() != kButtonPressed) {
-        std::fprintf(stderr, "Event with id %d not handled in event handler properly\n", event.GetType());
+        VFoundation::LogPrintf("Event with id %d not handled in event handler properly\n", event.GetType());
         return;
     }
     switch (event.GetCtrl()->GetId()) {
@@ -454,6 +551,7 @@ void CInstallerUI::JobAdded(VJobServer*, VJob*) {}
 void CInstallerUI::JobStarted(VJobServer*, VJob*) {}
 
 void CInstallerUI::JobSucceeded(VJobServer*, VJob* job) {
+    if (m_destroying.load()) return;
     VRef<CInstallerUI> self = VRef<CInstallerUI>::Retained(this);
     const InstallOutcome::Record outcome = DescribeJob(job, true);
     OnUIThread([self, outcome] {
@@ -465,6 +563,7 @@ void CInstallerUI::JobSucceeded(VJobServer*, VJob* job) {
 void CInstallerUI::JobFailed(VJobServer*, VJob* job) {
     if (job && job->IsKindOf(CInstallerThread::GetClassRecord()))
         m_rolledBack.store(static_cast<CInstallerThread*>(job)->HasRolledBack());
+    if (m_destroying.load()) return;
     VRef<CInstallerUI> self = VRef<CInstallerUI>::Retained(this);
     const InstallOutcome::Record outcome = DescribeJob(job, false);
     OnUIThread([self, outcome] {
@@ -491,6 +590,13 @@ void CInstallerUI::JobEnded(bool succeeded) {
             process->FlushLogRows();
     m_installing = false;
     m_installSucceeded = succeeded;
+    TakeInstallLogOutcome();
+    if (succeeded && m_currentPanel && m_currentPanel->IsKindOf(CInstallProcessPanel::GetClassRecord()))
+        static_cast<CInstallProcessPanel*>(m_currentPanel.Get())->SetOverallProgress(100.0f);
+    if (m_quitWhenJobEnds) {
+        if (!m_quitPosted) PostQuit(succeeded ? 0 : kAbortedExitCode);
+        return;
+    }
     GoNext();
 }
 

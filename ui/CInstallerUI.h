@@ -13,6 +13,7 @@
 #include "foundation/VJobServer.h"
 #include "foundation/VObjectArrayTmpl.h"
 #include "foundation/VRef.h"
+#include "foundation/VString.h"
 #include "ui/CInstallerSplashScreenDelegate.h"
 #include "ui/IInstallerUIPanel.h"
 
@@ -22,6 +23,7 @@
 #include <string>
 
 class CCompletionViewPanel;
+class CInstallLog;
 class CInstallScript;
 class CInstallerPage;
 class CStageDisplayPanel;
@@ -47,6 +49,8 @@ public:
     static constexpr int32_t kProgressTimerId = 50683;
     static constexpr uint32_t kProgressPeriodMs = 5000;
     static constexpr int32_t kPanelId = 1000;
+    // The message loop's code when the window was closed during the installation and the thread aborted.
+    static constexpr int kAbortedExitCode = 1;
 
     // Throws VException (rewrapped) when the job server cannot start.
     explicit CInstallerUI(CInstallScript* script, VFoundation::VClass* record = nullptr);
@@ -54,7 +58,14 @@ public:
 
     bool WindowCreated() override;
 
+    // Closing during the installation aborts it as Abort does and quits once the thread has ended.
     bool WindowShouldClose(VCtrl::VWindow* window) override;
+    // The platform window went without asking (destroyed from outside): the installation is aborted as by
+    // a close, and the program quits once nothing runs any more.
+    void WindowDestroyed(VCtrl::VWindow* window) override;
+    // Enter presses the focused navigation button or else the default one (Next, Install or Done),
+    // Escape presses Cancel (Abort, Done), Alt+B and Alt+N press Back and Next when they are shown.
+    bool WindowKeyDown(int32_t key, uint32_t modifiers, VCtrl::VWindow* window) override;
     void HandleCtrlEvent(const VCtrl::CtrlEvent& event) override;
     void JobAdded(VFoundation::VJobServer* server, VFoundation::VJob* job) override;
     void JobStarted(VFoundation::VJobServer* server, VFoundation::VJob* job) override;
@@ -77,6 +88,9 @@ public:
     // until an installation has ended.
     const InstallOutcome::Record& GetInstallOutcome() const { return m_installOutcome; }
     CInstallScript* GetScript() const { return m_script; }
+    // Failure and exception rows of the last installation's log, and the log's path (empty before one ran).
+    uint32_t GetFailedRowCount() const { return m_failedRows; }
+    const VFoundation::VString& GetInstallLogPath() const { return m_installLogPath; }
     int32_t GetCurrentPageIndex() const { return m_currentPageIndex; }
     int32_t GetProcessPageIndex() const { return m_processPageIndex; }
     IInstallerUIPanel* GetCurrentPanel() const { return m_currentPanel.Get(); }
@@ -123,6 +137,7 @@ private:
     void BuildPanels();
     void UpdateButtons();
     void StartInstallation();
+    void StartInstallationOrReport();
     void LoadSkin();
     IZdrcaInstallHost* FindKitPieceHost() const;
     void AttachPanel(IInstallerUIPanel* panel);
@@ -135,6 +150,10 @@ private:
     void Quit();
     void JobEnded(bool succeeded);
     static InstallOutcome::Record DescribeJob(VFoundation::VJob* job, bool succeeded);
+    void AbortAndQuitWhenEnded();
+    void PostQuit(int code);
+    // Reads the outcome off the install log and lets it go, so that it closes with the thread.
+    void TakeInstallLogOutcome();
 
     int32_t m_currentPageIndex = 0;
     int32_t m_processPageIndex = -1;
@@ -158,4 +177,16 @@ private:
     std::string m_pendingMessage;
     bool m_messagePosted = false;
     VFoundation::VRef<VCtrl::CtrlButtonStyle> m_buttonStyle;
+    // Kept while the installer thread runs so that the completion page can name its failures.
+    VFoundation::VRef<CInstallLog> m_installLog;
+    VFoundation::VString m_installLogPath;
+    uint32_t m_failedRows = 0;
+    // Why the installation could not start, for the completion page; empty when it started.
+    VFoundation::VString m_startFailure;
+    // The window was closed during the installation: quit once the aborted thread has ended.
+    bool m_quitWhenJobEnds = false;
+    // The quit message has been posted.
+    bool m_quitPosted = false;
+    // Set when destruction begins: the job notices that its job server still sends then are dropped.
+    std::atomic<bool> m_destroying{false};
 };

@@ -177,6 +177,7 @@ void CZDRKitPieceViewPanel::LayOutControls() {
 
     m_descriptionView = MakeRef<VCtrl::CtrlListBox>();
     m_descriptionView->Create(kDescriptionViewId, VRect{320, 144, 130, 175}, this, nullptr);
+    m_descriptionView->SetWrapsRows(true);
 
     m_sizeChooser = MakeRef<VCtrl::CtrlComboBox>();
     m_sizeChooser->Create(kSizeChooserId, VRect{10, 329, 100, 18}, this, this);
@@ -187,7 +188,8 @@ void CZDRKitPieceViewPanel::LayOutControls() {
     m_totalLabel = AddLabel(kTotalLabelId, VRect{320, 329, 130, 18}, m_totalStyle.Get(), "?GB / ?GB");
 
     m_photoView = MakeRef<VCtrl::CtrlImageView>();
-    m_photoView->Create(kPhotoViewId, VRect{320, 25, 130, 108}, this, nullptr);
+    // The photo and the table start below the title instead of covering it.
+    m_photoView->Create(kPhotoViewId, VRect{320, 38, 130, 100}, this, nullptr);
     m_photoView->SetFlags(false, VCtrl::Ctrl::kFlagEnabled);
 
     m_descriptionView->AddRow(kNoDescription);
@@ -216,7 +218,7 @@ void CZDRKitPieceViewPanel::BuildTable() {
     auto slider = MakeRef<VCtrl::CtrlSliderStyle>(Black(), VColour(127, 161, 208, 255), 96);
     auto tableStyle = MakeRef<VCtrl::CtrlTableViewStyle>(16, slider.Get(), slider.Get());
     m_pieceTable = MakeRef<VCtrl::CtrlTableView>(tableStyle.Get());
-    m_pieceTable->Create(kPieceTableId, VRect{10, 25, 300, 294}, this, this);
+    m_pieceTable->Create(kPieceTableId, VRect{10, 38, 300, 281}, this, this);
     m_pieceTable->SetDataSource(this);
     m_pieceTable->SetDelegate(this);
 
@@ -227,16 +229,20 @@ void CZDRKitPieceViewPanel::BuildTable() {
         int width;
         bool flag;
         VCtrl::Ctrl* cell;
+        const char* title;
     };
+    // The name column ends at the table's right edge (inside its border), so no horizontal scroll bar
+    // shows for nothing.
     const ColumnLayout columns[] = {
-        {kSelectionColumn, 25, true, checkCell.Get()},
-        {kSizeColumn, 50, false, nullptr},
-        {kNameColumn, 225, false, nullptr},
+        {kSelectionColumn, 25, true, checkCell.Get(), " "},
+        {kSizeColumn, 60, false, nullptr, "Size"},
+        {kNameColumn, 213, false, nullptr, "Kit piece"},
     };
     for (const ColumnLayout& layout : columns) {
         auto column =
             MakeRef<VCtrl::CtrlTableColumn>(layout.identifier, layout.width, layout.flag, layout.cell);
         column->SetName(layout.identifier);
+        column->SetDisplayName(layout.title);
         m_pieceTable->AddColumn(column.Get());
     }
     m_pieceTable->ReloadData();

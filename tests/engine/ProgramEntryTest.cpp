@@ -390,3 +390,43 @@ TEST(ProgramEntry, SilentRunInstallsTheChosenKitPiecesAtTheFirstSize) {
     EXPECT_EQ(arrived, (std::vector<std::string>{"Drums/KitA/Hard/t0.wav", "Drums/KitA/Hard/t1.wav"}));
     EXPECT_FALSE(KisTest::fs::exists(target + "/Drums/KitB"));
 }
+
+TEST(ProgramEntry, QuietLeavesOnlyTheDialogLinesAndDiagnosticsGoToTheirFile) {
+    KisTest::TempFolder sandbox;
+    const std::string medium = sandbox / "medium";
+    KisTest::WriteFile(medium + "/Installer/InstallScript.kis",
+                       "{KestrawinInstallSystem}\n{Variables}\n{GlobalSetup}\nAPPLICATION_NAME, P\n"
+                       "APPLICATION_LOGPATH, " +
+                           (sandbox / "logs") +
+                           "\n{Pages}\nInstallProcessView, Progress\n{MainInstall}\n"
+                           "{Section}, 1, S, s, Required\nNotifyUser, Hello\nCreateDirectory, " +
+                           (sandbox / "made") + "\n");
+    // Without either option the diagnostic log (the memory report included) is on standard error.
+    const Outcome plain = RunInstaller(sandbox, medium);
+    EXPECT_EQ(plain.exitCode, 0);
+    EXPECT_EQ(Contains(plain.errors, "Total created:"), "");
+
+    // Only the dialog line (a sanitizer build may add its own report after the program has ended).
+    const auto onlyTheDialogLine = [](const std::string& errors) {
+        return errors.rfind("Alert: Hello\n", 0) == 0 && errors.find("Total created:") == std::string::npos &&
+               errors.find("Completed post load") == std::string::npos &&
+               errors.find("Job Server") == std::string::npos;
+    };
+    const Outcome quiet = RunInstaller(sandbox, medium, "--quiet");
+    EXPECT_EQ(quiet.exitCode, 0);
+    EXPECT_TRUE(onlyTheDialogLine(quiet.errors)) << quiet.errors;
+
+    const std::string file = sandbox / "diagnostics.log";
+    const Outcome diverted = RunInstaller(sandbox, medium, "--diagnostics '" + file + "'");
+    EXPECT_EQ(diverted.exitCode, 0);
+    EXPECT_TRUE(onlyTheDialogLine(diverted.errors)) << diverted.errors;
+    const std::string diagnostics = KisTest::ReadFile(file);
+    EXPECT_EQ(Contains(diagnostics, "Completed post load"), "");
+    EXPECT_EQ(Contains(diagnostics, "Total created:"), "");
+
+    // A file that cannot be written is a start-up failure, said on standard error.
+    const Outcome refused =
+        RunInstaller(sandbox, medium, "--diagnostics '" + (sandbox / "no/such/file") + "'");
+    EXPECT_EQ(refused.exitCode, 255);
+    EXPECT_EQ(Contains(refused.errors, "cannot write the diagnostic log"), "");
+}

@@ -169,7 +169,7 @@ TEST_F(CZDRKitPieceViewPanelTest, ListsPiecesAndLeavesInstalledOnesUnticked) {
         // The check column shows the on picture for a ticked piece and the off picture for the other.
         KisTest::Snapshot snapshot(*panel);
         const int checkX = 10 + 12;
-        const int firstRowY = 25 + VCtrl::CtrlTableView::kHeaderHeight + 7;
+        const int firstRowY = panel->GetPieceTable()->GetY() + VCtrl::CtrlTableView::kHeaderHeight + 7;
         EXPECT_EQ(snapshot.At(checkX, firstRowY), 0x00C800u);
         EXPECT_EQ(snapshot.At(checkX, firstRowY + VCtrl::CtrlTableView::kInitialRowHeight), 0x0000C8u);
     }
@@ -391,4 +391,20 @@ TEST_F(CZDRKitPieceViewPanelTest, CopyWithThePanelAsHostDecodesTheChosenShare) {
     const std::string oracle = m_root / "oracle.wav";
     ASSERT_TRUE(KisTest::DecodeWithFlacTool(Lib("Kick/Kit1/Hard/t2.zdrca"), oracle));
     EXPECT_EQ(KisTest::ReadFile(m_root / "dst/Kick/Kit1/Hard/t2.wav"), KisTest::ReadFile(oracle));
+}
+
+TEST_F(CZDRKitPieceViewPanelTest, TitleIsNotCoveredAndTheColumnsHaveTitles) {
+    auto panel = MakePanel("1", "[{1000:Full:All}]");
+    const VCtrl::VRect title = panel->GetTitleLabel()->GetFrame();
+    EXPECT_LE(title.y + title.height, panel->GetPieceTable()->GetY());
+    EXPECT_LE(title.y + title.height, panel->GetPhotoView()->GetY());
+    std::vector<std::string> titles;
+    int widths = 0;
+    for (int i = 0; i < panel->GetPieceTable()->GetColumnCount(); ++i) {
+        titles.emplace_back(panel->GetPieceTable()->GetColumnAtIndex(i)->GetDisplayName().GetText());
+        widths += panel->GetPieceTable()->GetColumnAtIndex(i)->GetColumnWidth();
+    }
+    EXPECT_EQ(titles, (std::vector<std::string>{" ", "Size", "Kit piece"}));
+    // The columns fit the table: no horizontal scroll bar.
+    EXPECT_LE(widths, panel->GetPieceTable()->GetWidth());
 }
