@@ -13,16 +13,7 @@ log=$work/stderr.txt
 log_prefix="installer: "
 source "$(dirname "$0")/../support/display_test.sh"
 
-rm -rf "$work"
-mkdir -p "$work/sandbox"
-"$make_demo" "$source/examples/demo" "$work/medium" >/dev/null || fail "the demo medium could not be made"
-sandbox=$work/sandbox
-for name in OS_FOLDER SYSTEM_FOLDER TEMP_FOLDER DESKTOP_FOLDER DOCUMENTS_FOLDER PROGRAMFILES_FOLDER RTAS_FOLDER \
-    VST_FOLDER STARTMENU_FOLDER; do
-    mkdir -p "$sandbox/$name"
-    export "KIS_$name=$sandbox/$name"
-done
-target="$sandbox/PROGRAMFILES_FOLDER/Northwind Audio/Aurora Drums"
+demo_sandbox "$make_demo" "$source" "$work"
 install() {
     "$installer" --medium "$work/medium" --registry "$work/registry.db" --silent --accept-licence \
         --location "$target" --jobs 1 >"$work/stdout.txt" 2>"$log"

@@ -15,17 +15,7 @@ log_prefix="installer: "
 source "$(dirname "$0")/../support/display_test.sh"
 [[ $mode == gtk ]] && require_display
 
-rm -rf "$work"
-mkdir -p "$work/sandbox"
-"$make_demo" "$source/examples/demo" "$work/medium" >/dev/null || fail "the demo medium could not be made"
-
-sandbox=$work/sandbox
-for name in OS_FOLDER SYSTEM_FOLDER TEMP_FOLDER DESKTOP_FOLDER DOCUMENTS_FOLDER PROGRAMFILES_FOLDER RTAS_FOLDER \
-    VST_FOLDER STARTMENU_FOLDER; do
-    mkdir -p "$sandbox/$name"
-    export "KIS_$name=$sandbox/$name"
-done
-target="$sandbox/PROGRAMFILES_FOLDER/Northwind Audio/Aurora Drums"
+demo_sandbox "$make_demo" "$source" "$work"
 store=$work/registry.db
 
 # Every entry of the sandbox with its kind, mode and content, and every value of the store. Keys left

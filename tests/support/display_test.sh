@@ -28,3 +28,20 @@ require_display() {
         command -v "$tool" >/dev/null 2>&1 || skip "$tool is missing"
     done
 }
+
+# demo_sandbox MAKE_DEMO SOURCE_DIR WORK: makes the demo medium in WORK/medium and a sandbox in WORK/sandbox
+# with every built-in folder redirected into it (KIS_<NAME>); sets `sandbox` and `target`, the location the
+# demo installs to.
+demo_sandbox() {
+    local name
+    rm -rf "$3"
+    mkdir -p "$3/sandbox"
+    "$1" "$2/examples/demo" "$3/medium" >/dev/null || fail "the demo medium could not be made"
+    sandbox=$3/sandbox
+    for name in OS_FOLDER SYSTEM_FOLDER TEMP_FOLDER DESKTOP_FOLDER DOCUMENTS_FOLDER PROGRAMFILES_FOLDER \
+        RTAS_FOLDER VST_FOLDER STARTMENU_FOLDER; do
+        mkdir -p "$sandbox/$name"
+        export "KIS_$name=$sandbox/$name"
+    done
+    target="$sandbox/PROGRAMFILES_FOLDER/Northwind Audio/Aurora Drums"
+}
