@@ -233,9 +233,7 @@ int CProgramEntry::Run(int argc, const char* const* argv) {
         std::printf("%s\n", kVersion);
         return 0;
     }
-    if (options.check) return RunCheck(options);
-    if (options.list) return ListProducts(options);
-    if (!options.silent && !m_frontEnd && options.uninstall.empty()) {
+    if (!options.silent && !m_frontEnd && options.uninstall.empty() && !options.check && !options.list) {
         std::fprintf(stderr, "kis-installer: this build installs only unattended; run it with --silent\n");
         return kStartupFailure;
     }
@@ -247,7 +245,8 @@ int CProgramEntry::Run(int argc, const char* const* argv) {
 int CProgramEntry::RunWithDiagnostics(const CProgramOptions& options) {
     FILE* file = nullptr;
     if (!options.diagnostics.empty()) {
-        file = std::fopen(options.diagnostics.c_str(), "w");
+        // Written like every other file of ours: never through a link planted at its name.
+        file = VFileManager::OpenTextFileAtPath(options.diagnostics.c_str(), false);
         if (!file) {
             std::fprintf(stderr, "kis-installer: cannot write the diagnostic log %s: %s\n",
                          options.diagnostics.c_str(), std::strerror(errno));
@@ -257,7 +256,9 @@ int CProgramEntry::RunWithDiagnostics(const CProgramOptions& options) {
     } else if (options.quiet) {
         VFoundation::RedirectConsoleStream(nullptr);
     }
-    const int code = RunScript(options);
+    const int code = options.check  ? RunCheck(options)
+                     : options.list ? ListProducts(options)
+                                    : RunScript(options);
     if (file || options.quiet) VFoundation::RestoreConsoleStream();
     if (file) std::fclose(file);
     return code;

@@ -399,7 +399,7 @@ VRef<VData> VFileManager::ReadFileAtPath(const char* path, uint64_t maxBytes) co
     }
 }
 
-std::FILE* VFileManager::OpenTextFileAtPath(const char* path, bool append) const {
+std::FILE* VFileManager::OpenTextFileAtPath(const char* path, bool append) {
     std::FILE* file = FilePlatform::OpenTextFile(path, append);
     if (!file) LogPrintf("VFileManager::OpenTextFileAtPath: cannot open %s for writing\n", path ? path : "");
     return file;

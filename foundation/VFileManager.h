@@ -97,7 +97,7 @@ public:
     // replaced or refused): a new file (mode 0644, less what the umask takes) replaces what was there, or,
     // with append, an existing file is continued. Not inherited by programs the process starts. Null, with
     // a diagnostic line, on failure; the caller closes it with fclose.
-    std::FILE* OpenTextFileAtPath(const char* path, bool append) const;
+    static std::FILE* OpenTextFileAtPath(const char* path, bool append);
     // Makes bytes the whole content of path through a temporary file that replaces it when complete (a
     // link at path is replaced, not followed). Mode 0644, or 0755 when executable.
     bool WriteFileAtPath(const char* path, const void* bytes, size_t size, bool executable) const;
