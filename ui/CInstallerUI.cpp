@@ -576,8 +576,8 @@ InstallOutcome::Record CInstallerUI::DescribeJob(VJob* job, bool succeeded) {
     // The notice comes while the job still holds its log.
     if (job && job->IsKindOf(CInstallerThread::GetClassRecord()))
         return static_cast<CInstallerThread*>(job)->DescribeOutcome(succeeded);
+    // Another job (an uninstall) is no installation: it has no installation's outcome to report.
     InstallOutcome::Record outcome;
-    outcome.ran = true;
     outcome.finished = succeeded;
     return outcome;
 }

@@ -71,7 +71,8 @@ void CSilentWizardDriver::Finish(int code) {
 void CSilentWizardDriver::FinishInstallation() {
     const InstallOutcome::Record& outcome = m_window.GetInstallOutcome();
     const CInstallScript* script = m_window.GetScript();
-    if (m_window.GetProcessPageIndex() < 0 || (script && InstallOutcome::HasNothingToInstall(*script)))
+    if (m_window.GetProcessPageIndex() < 0 ||
+        (outcome.ran && script && InstallOutcome::HasNothingToInstall(*script)))
         InstallOutcome::PrintNothingToInstall();
     if (m_window.GetProcessPageIndex() < 0 || !outcome.ran) {
         Finish(m_window.GetProcessPageIndex() < 0 || m_window.HasInstallSucceeded() ? kInstalled : kFailed);

@@ -142,6 +142,9 @@ TEST(Uninstall, RemovesEveryKindOfEntryAndLeavesNothing) {
     ASSERT_EQ(sandbox.Run("--silent --screenshots '" + pictures + "' --uninstall '" + sandbox.Script() + "'"),
               0)
         << sandbox.Errors();
+    // An uninstall reports no installation's outcome.
+    EXPECT_EQ(sandbox.Errors().find("nothing to install"), std::string::npos) << sandbox.Errors();
+    EXPECT_EQ(sandbox.Errors().find("Installation succeeded"), std::string::npos) << sandbox.Errors();
     EXPECT_EQ(sandbox.Snapshot(), before);
     // The wizard's three pages went by.
     std::vector<std::string> pages;
