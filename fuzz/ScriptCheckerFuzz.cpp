@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the script checker as a script file on a small medium. Whatever the bytes,
 // the check must end with its diagnostics: a crash, a hang, a leak or an escaping exception is a failure.
 #include "FuzzSupport.h"
+#include "ScriptFuzzSupport.h"
 
-#include "application/VApplication.h"
 #include "engine/CScriptChecker.h"
 
 #include <cstdint>
@@ -22,15 +22,7 @@ std::FILE* g_sinkFile = nullptr;
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    KisFuzz::StartQuietFoundation();
-    VApplication::InitializeLibrary();
-    // The built-in folders come from the environment, so no input reaches the settings store.
-    for (const char* name : {"KIS_DESKTOP_FOLDER", "KIS_DOCUMENTS_FOLDER", "KIS_PROGRAMFILES_FOLDER",
-                             "KIS_RTAS_FOLDER", "KIS_VST_FOLDER", "KIS_STARTMENU_FOLDER"})
-        setenv(name, "/fuzz/folder", 1);
-    const std::filesystem::path folder = std::filesystem::exists("/dev/shm")
-                                             ? std::filesystem::path("/dev/shm")
-                                             : std::filesystem::temp_directory_path();
+    const std::filesystem::path folder = KisFuzz::StartScriptFuzzing();
     // A medium with a few files, so that the medium checks find some and miss others.
     g_medium = folder / ("kis-checker-fuzz-" + std::to_string(::getpid()));
     std::filesystem::create_directories(g_medium / "Installer" / "Slides");

@@ -2,8 +2,8 @@
 // and fine; anything else (a crash, a hang, a leak, another exception) is a failure. Every declared
 // variable is expanded afterwards, which exercises the bounded expansion on hostile values.
 #include "FuzzSupport.h"
+#include "ScriptFuzzSupport.h"
 
-#include "application/VApplication.h"
 #include "engine/CInstallScript.h"
 #include "foundation/VException.h"
 #include "foundation/VRef.h"
@@ -22,15 +22,7 @@ std::string g_scriptPath;
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    KisFuzz::StartQuietFoundation();
-    VApplication::InitializeLibrary();
-    // The built-in folders come from the environment, so no input reaches the settings store.
-    for (const char* name : {"KIS_DESKTOP_FOLDER", "KIS_DOCUMENTS_FOLDER", "KIS_PROGRAMFILES_FOLDER",
-                             "KIS_RTAS_FOLDER", "KIS_VST_FOLDER", "KIS_STARTMENU_FOLDER"})
-        setenv(name, "/fuzz/folder", 1);
-    const std::filesystem::path folder = std::filesystem::exists("/dev/shm")
-                                             ? std::filesystem::path("/dev/shm")
-                                             : std::filesystem::temp_directory_path();
+    const std::filesystem::path folder = KisFuzz::StartScriptFuzzing();
     g_scriptPath = (folder / ("kis-script-fuzz-" + std::to_string(::getpid()) + ".kis")).string();
     std::atexit([] {
         std::error_code error;
