@@ -22,6 +22,9 @@ for kind in release sanitize; do
     fi
 done
 
+# The Windows program, cross-built and tested under Wine.
+scripts/test-win32.sh
+
 if [[ -x scripts/fuzz.sh ]]; then
     scripts/fuzz.sh
 fi
