@@ -89,6 +89,16 @@ values=$("$wine_run" reg query "$registry_key\\Software\\Northwind Audio\\Aurora
 grep -q 'Version[[:space:]]*REG_SZ[[:space:]]*1.0.0' <<<"$values" || fail "the registry lacks the version: $values"
 grep -q "InstallPath[[:space:]]*REG_SZ[[:space:]]*C:.$sandbox_name.PROGRAMFILES_FOLDER.Northwind Audio.Aurora Drums" \
     <<<"$values" || fail "the registry lacks the install path: $values"
+# The unattended program lists the product and removes it again without --silent: it has no window to ask.
+"$wine_run" "$windows_installer" --registry "$registry_key" --list >"$work/list.txt" 2>"$work/list-stderr.txt" ||
+    fail "kis-installer.exe --list failed"
+grep -q 'Aurora Drums' "$work/list.txt" || fail "the product is not listed: $(cat "$work/list.txt")"
+"$wine_run" "$windows_installer" --registry "$registry_key" --uninstall "Aurora Drums" \
+    >"$work/uninstall-stdout.txt" 2>"$work/uninstall-stderr.txt"
+status=$?
+[[ $status -eq 0 ]] || fail "kis-installer.exe --uninstall ended with $status: $(tr -d '\r' <"$work/uninstall-stderr.txt")"
+[[ $(find "$target/Library" -name '*.wav' 2>/dev/null | wc -l) -eq 0 ]] || fail "WAVE files remain after the uninstall"
+[[ ! -e "$link" ]] || fail "the desktop shortcut remains after the uninstall"
 "$wine_run" reg delete "$registry_key" /f >/dev/null 2>&1
-echo "demo installed under Wine: $wavs samples equal to the POSIX program's, shell link and registry values"
+echo "demo installed under Wine: $wavs samples equal to the POSIX program's, shell link and registry values, listed and uninstalled"
 exit 0
