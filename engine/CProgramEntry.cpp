@@ -367,6 +367,7 @@ int CProgramEntry::RunScript(const CProgramOptions& options) {
                 } else {
                     CUnattendedInstallation installation(*script);
                     installation.ChooseLocation(options.location);
+                    installation.ReportProgress(options.progress);
                     script->RunPreRun();
                     exitCode = installation.Run();
                     if (installation.IsRebootNeeded())

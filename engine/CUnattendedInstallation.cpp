@@ -6,6 +6,7 @@
 #include "engine/CInstallerPage.h"
 #include "engine/CInstallerThread.h"
 #include "engine/CInstallerVariable.h"
+#include "engine/CProgressReporter.h"
 #include "engine/CUnattendedKitPieceHost.h"
 #include "engine/InstallOutcome.h"
 #include "foundation/VException.h"
@@ -14,6 +15,9 @@
 #include "foundation/VLog.h"
 #include "foundation/VRef.h"
 #include "foundation/VStringTokenizer.h"
+
+#include <chrono>
+#include <string>
 
 using namespace VFoundation;
 
@@ -39,7 +43,16 @@ CUnattendedInstallation::~CUnattendedInstallation() {
     if (GetRebootHandler() == this) SetRebootHandler(nullptr);
 }
 
-void CUnattendedInstallation::SetMessage(const VString&) {}
+void CUnattendedInstallation::SetMessage(const VString& text) {
+    std::string status = text.GetText();
+    status.erase(0, status.find_first_not_of(' '));
+    std::lock_guard<std::mutex> lock(m_statusLock);
+    m_status = std::move(status);
+}
+
+void CUnattendedInstallation::ReportProgress(bool on) {
+    m_progress = on ? std::make_unique<CProgressReporter>(stderr) : nullptr;
+}
 
 void CUnattendedInstallation::RebootRequired() {
     m_rebootNeeded.store(true);
@@ -66,8 +79,17 @@ int CUnattendedInstallation::RunJob(VJob* job) {
     }
 
     VJobServer* watched = server.Get();
-    const VApplication::TimerId check = VApplication::StartTimer(kWorkerCheckMs, [this, watched] {
+    const VApplication::TimerId check = VApplication::StartTimer(kWorkerCheckMs, [this, watched, job] {
         if (m_finished.load()) return false;
+        if (m_progress && job->IsKindOf(CInstallerThread::GetClassRecord())) {
+            std::string status;
+            {
+                std::lock_guard<std::mutex> lock(m_statusLock);
+                status = m_status;
+            }
+            m_progress->Report(static_cast<CInstallerThread*>(job)->GetDetailedProgress(), status,
+                               std::chrono::steady_clock::now());
+        }
         if (!watched->HasWorker()) {
             LogPrintf("The installation thread ended without a result\n");
             Finish(kFailed);
@@ -127,6 +149,8 @@ void CUnattendedInstallation::JobEnded(VJob* job, bool succeeded) {
         if (m_script && InstallOutcome::HasNothingToInstall(*m_script))
             InstallOutcome::PrintNothingToInstall();
         InstallOutcome::SetPendingSummary(outcome);
-        Finish(InstallOutcome::ExitCode(outcome));
+        const int code = InstallOutcome::ExitCode(outcome);
+        if (m_progress && code == kSucceeded) m_progress->Finish();
+        Finish(code);
     });
 }

@@ -53,9 +53,10 @@ registry_key='HKEY_LOCAL_MACHINE\Software\KIS Demo Test'
 medium_windows="Z:$(printf '%s' "$work/medium" | tr / '\\')"
 target_windows="C:\\$sandbox_name\\PROGRAMFILES_FOLDER\\Northwind Audio\\Aurora Drums"
 "$wine_run" "$windows_installer" --medium "$medium_windows" --registry "$registry_key" --silent \
-    --accept-licence --location "$target_windows" >"$work/stdout.txt" 2>"$work/stderr.txt"
+    --accept-licence --location "$target_windows" --progress >"$work/stdout.txt" 2>"$work/stderr.txt"
 status=$?
 [[ $status -eq 0 ]] || fail "kis-installer.exe ended with $status"
+tr -d '\r' <"$work/stderr.txt" | grep -q '^Progress: 100%$' || fail "no closing progress line on standard error"
 
 target="$sandbox/PROGRAMFILES_FOLDER/Northwind Audio/Aurora Drums"
 install_log="$target/Logs/Aurora Drums_installLog.log"
