@@ -307,7 +307,9 @@ int CProgramEntry::RunScript(const CProgramOptions& options) {
     VFoundation::InitializeLibrary();
     VApplication::InitializeLibrary();
     const char* backendChoice = std::getenv("KIS_BACKEND");
-    const bool headless = options.silent || (backendChoice && std::strcmp(backendChoice, "headless") == 0);
+    // Without a window backend every run is unattended.
+    const bool headless =
+        options.silent || !m_frontEnd || (backendChoice && std::strcmp(backendChoice, "headless") == 0);
     VApplication::SilentResponder::Options answers;
     answers.confirmAnswer = options.confirmAnswer;
     answers.folderPath.Assign(options.location.c_str());
@@ -365,6 +367,8 @@ int CProgramEntry::RunScript(const CProgramOptions& options) {
                     exitCode = m_frontEnd->Run(*script, options);
                 } else {
                     CUnattendedInstallation installation(*script);
+                    installation.ChooseLocation(options.location);
+                    installation.ReportProgress(options.progress);
                     script->RunPreRun();
                     exitCode = installation.Run();
                     if (installation.IsRebootNeeded())

@@ -3,12 +3,21 @@
 #include "application/VApplication.h"
 #include "engine/CInstallLog.h"
 #include "engine/CInstallScript.h"
+#include "engine/CInstallerPage.h"
 #include "engine/CInstallerThread.h"
+#include "engine/CInstallerVariable.h"
+#include "engine/CProgressReporter.h"
+#include "engine/CUnattendedKitPieceHost.h"
 #include "engine/InstallOutcome.h"
 #include "foundation/VException.h"
+#include "foundation/VFileManager.h"
 #include "foundation/VJobServer.h"
 #include "foundation/VLog.h"
 #include "foundation/VRef.h"
+#include "foundation/VStringTokenizer.h"
+
+#include <chrono>
+#include <string>
 
 using namespace VFoundation;
 
@@ -34,7 +43,16 @@ CUnattendedInstallation::~CUnattendedInstallation() {
     if (GetRebootHandler() == this) SetRebootHandler(nullptr);
 }
 
-void CUnattendedInstallation::SetMessage(const VString&) {}
+void CUnattendedInstallation::SetMessage(const VString& text) {
+    std::string status = text.GetText();
+    status.erase(0, status.find_first_not_of(' '));
+    std::lock_guard<std::mutex> lock(m_statusLock);
+    m_status = std::move(status);
+}
+
+void CUnattendedInstallation::ReportProgress(bool on) {
+    m_progress = on ? std::make_unique<CProgressReporter>(stderr) : nullptr;
+}
 
 void CUnattendedInstallation::RebootRequired() {
     m_rebootNeeded.store(true);
@@ -43,7 +61,9 @@ void CUnattendedInstallation::RebootRequired() {
 int CUnattendedInstallation::Run() {
     if (!m_script) throw VException(0, nullptr, "There is no install script to run");
     VRef<CInstallLog> log = CInstallLog::CreateForScript(*m_script, nullptr);
-    VRef<CInstallerThread> thread = MakeRef<CInstallerThread>(this, m_script, log.Get(), nullptr);
+    // The kit piece page's defaults choose what the compressed-audio copies decode.
+    m_kitPieces = CUnattendedKitPieceHost::ForScript(*m_script);
+    VRef<CInstallerThread> thread = MakeRef<CInstallerThread>(this, m_script, log.Get(), m_kitPieces.get());
     log.Reset();
     return RunJob(thread.Get());
 }
@@ -59,8 +79,17 @@ int CUnattendedInstallation::RunJob(VJob* job) {
     }
 
     VJobServer* watched = server.Get();
-    const VApplication::TimerId check = VApplication::StartTimer(kWorkerCheckMs, [this, watched] {
+    const VApplication::TimerId check = VApplication::StartTimer(kWorkerCheckMs, [this, watched, job] {
         if (m_finished.load()) return false;
+        if (m_progress && job->IsKindOf(CInstallerThread::GetClassRecord())) {
+            std::string status;
+            {
+                std::lock_guard<std::mutex> lock(m_statusLock);
+                status = m_status;
+            }
+            m_progress->Report(static_cast<CInstallerThread*>(job)->GetDetailedProgress(), status,
+                               std::chrono::steady_clock::now());
+        }
         if (!watched->HasWorker()) {
             LogPrintf("The installation thread ended without a result\n");
             Finish(kFailed);
@@ -72,6 +101,24 @@ int CUnattendedInstallation::RunJob(VJob* job) {
     VApplication::StopTimer(check);
     server->StopServer();
     return code;
+}
+
+void CUnattendedInstallation::ChooseLocation(const std::string& folder) {
+    if (folder.empty() || !m_script) return;
+    for (const CInstallerPage* page : m_script->GetPages()) {
+        if (!page->GetViewType().IsEqual("InstallLocationView")) continue;
+        VString name;
+        VFoundation::VStringTokenizer(page->GetArgument(), ',').NextToken(name);
+        name.Trim();
+        m_script->ExpandVariables(name);
+        CInstallerVariable* variable = m_script->FindVariable(name.GetText());
+        if (!variable) return;
+        VString path(folder.c_str());
+        VFileManager::MakeNativePath(path);
+        VFileManager::Instance()->CreateFoldersAtPath(path.GetText(), 0777);
+        variable->SetValue(path.GetText());
+        return;
+    }
 }
 
 void CUnattendedInstallation::Finish(int code) {
@@ -102,6 +149,8 @@ void CUnattendedInstallation::JobEnded(VJob* job, bool succeeded) {
         if (m_script && InstallOutcome::HasNothingToInstall(*m_script))
             InstallOutcome::PrintNothingToInstall();
         InstallOutcome::SetPendingSummary(outcome);
-        Finish(InstallOutcome::ExitCode(outcome));
+        const int code = InstallOutcome::ExitCode(outcome);
+        if (m_progress && code == kSucceeded) m_progress->Finish();
+        Finish(code);
     });
 }

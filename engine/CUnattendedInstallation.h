@@ -4,13 +4,18 @@
 #include "foundation/IVJobDelegate.h"
 
 #include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
 
 class CInstallScript;
+class CProgressReporter;
+class CUnattendedKitPieceHost;
 
 // Runs a parsed script's installation without a window: the log setup and the installer thread of the
 // main window's install step, on a job server of its own, while the caller's thread runs the message
 // loop (so that dialogs asked for by instructions on the installer thread can be answered there). While
-// it runs it receives the instructions' status texts (dropped: there is no status line) and restart
+// it runs it receives the instructions' status texts (kept only for the progress lines) and restart
 // notice.
 class CUnattendedInstallation : public VFoundation::IVJobDelegate, public CSetMessageHandler {
 public:
@@ -23,6 +28,12 @@ public:
     // or stopped, 3 failed steps) and leaves the summary line on standard error. VException from the log
     // setup passes to the caller.
     int Run();
+    // The install location page's answer (--location): the page's variable takes the folder, made when it
+    // is missing, as the page does on Next. Nothing for an empty folder or a script without the page.
+    void ChooseLocation(const std::string& folder);
+    // --progress: progress lines on standard error while the installer thread runs, and the closing
+    // one after a successful installation.
+    void ReportProgress(bool on);
     // Runs job (made with this object as its delegate) on a job server of its own the same way: 0 when it
     // succeeded, 1 when it failed or was aborted.
     int RunJob(VFoundation::VJob* job);
@@ -43,4 +54,9 @@ private:
     CInstallScript* m_script = nullptr;
     std::atomic<bool> m_finished{false};
     std::atomic<bool> m_rebootNeeded{false};
+    std::unique_ptr<CUnattendedKitPieceHost> m_kitPieces;
+    std::unique_ptr<CProgressReporter> m_progress;
+    // The latest status text: written on the installer thread, read on the user-interface thread.
+    std::mutex m_statusLock;
+    std::string m_status;
 };

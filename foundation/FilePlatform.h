@@ -53,6 +53,10 @@ ReadResult ReadFile(const char* path, uint64_t limit, std::vector<uint8_t>& out)
 // Null on failure. The stream is not inherited by programs the process starts.
 std::FILE* OpenTextFile(const char* path, bool append);
 
+// Creates path for writing binary data only when nothing (not even a dangling link) is there. Null when
+// something is, or on failure. The stream is not inherited by programs the process starts.
+std::FILE* CreateNewFile(const char* path);
+
 // Writes size bytes as the whole content of path: to a temporary file in the same folder that then
 // replaces path (or a link at path), so path is never seen half-written. The new file gets mode 0644, or
 // 0755 when executable.

@@ -1,5 +1,7 @@
 #include "instructions/CFlacDecoder.h"
 
+#include "foundation/FilePlatform.h"
+
 #include <FLAC/stream_decoder.h>
 
 #include <cstdio>
@@ -215,9 +217,9 @@ int CFlacDecoder::Decode(const char* sourcePath, const char* outputPath) {
               m_channels > 0 && m_bitsPerSample >= 4 && m_bitsPerSample <= 32;
     if (ok) {
         // A file or link at the output name is replaced, never written through: it is removed and the
-        // output created anew ("x": only when nothing is there; "e": not inherited by child processes).
+        // output created anew, only when nothing is there and not inherited by child processes.
         std::remove(outputPath);
-        m_output = std::fopen(outputPath, "wbxe");
+        m_output = VFoundation::FilePlatform::CreateNewFile(outputPath);
         ok = m_output != nullptr;
     }
     if (ok) {

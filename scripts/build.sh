@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds KIS. Usage: scripts/build.sh [release|sanitize|tsan] (default release).
-# The trees go to build/release, build/sanitize and build/tsan. The ThreadSanitizer tree builds only what
-# scripts/test.sh runs under it: the threaded suites, the program and the demo medium maker.
+# Builds KIS. Usage: scripts/build.sh [release|sanitize|tsan|win32] (default release).
+# The trees go to build/release, build/sanitize, build/tsan and build/win32. The ThreadSanitizer tree builds
+# only what scripts/test.sh runs under it: the threaded suites, the program and the demo medium maker.
+# build/win32 holds the Windows program, cross-built with MinGW-w64; its libraries come from
+# scripts/deps.sh win32.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,7 +14,10 @@ case "$kind" in
     sanitize) flags=(-DCMAKE_BUILD_TYPE=Debug -DKIS_SANITIZE=ON -DKIS_BENCH=OFF) ;;
     tsan) flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIS_TSAN=ON -DKIS_BENCH=OFF)
         targets=(--target foundation_tests engine_tests ui_tests kis-installer kis_make_demo) ;;
-    *) echo "usage: $0 [release|sanitize|tsan]" >&2; exit 2 ;;
+    win32)
+        scripts/deps.sh win32
+        flags=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
+    *) echo "usage: $0 [release|sanitize|tsan|win32]" >&2; exit 2 ;;
 esac
 
 launcher=()

@@ -30,10 +30,13 @@ scripts/build.sh tsan
 echo "== ThreadSanitizer tests"
 export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/scripts/tsan.supp}
 build/tsan/tests/foundation_tests --gtest_brief=1 --gtest_filter='VThread*:VJobServer*:VCriticalSection*:VLock*:VMutex*:VSemaphore*'
-build/tsan/tests/engine_tests --gtest_brief=1 --gtest_filter='InstallerThread*:ZdrcaCopyDirectory*:FlacDecoder*'
-build/tsan/tests/ui_tests --gtest_brief=1 --gtest_filter='ProcessPanelTest*:InstallerUI*:CZDRKitPieceViewPanel*:ProgressReporter*'
+build/tsan/tests/engine_tests --gtest_brief=1 --gtest_filter='InstallerThread*:ZdrcaCopyDirectory*:FlacDecoder*:ProgressReporter*'
+build/tsan/tests/ui_tests --gtest_brief=1 --gtest_filter='ProcessPanelTest*:InstallerUI*:CZDRKitPieceViewPanel*'
 bash tests/e2e/silent_jobs_test.sh build/tsan/examples/kis_make_demo build/tsan/ui/kis-installer "$PWD" \
     build/tsan/silent_jobs_e2e 2
+
+# The Windows program, cross-built and tested under Wine.
+scripts/test-win32.sh
 
 if [[ -x scripts/fuzz.sh ]]; then
     scripts/fuzz.sh

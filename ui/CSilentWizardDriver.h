@@ -1,9 +1,9 @@
 #pragma once
 
 #include "application/IApplicationBackend.h"
+#include "engine/CProgressReporter.h"
 #include "foundation/VException.h"
 #include "foundation/VRef.h"
-#include "ui/CProgressReporter.h"
 
 #include <memory>
 #include <string>

@@ -27,7 +27,7 @@ public:
         m_store = std::filesystem::temp_directory_path() /
                   ("kis-" + std::string(kSuite) + "-tests-" + std::to_string(std::random_device()()));
         std::filesystem::create_directories(m_store);
-        VApplication::VRegistry::SetStoreLocation((m_store / "registry.db").c_str());
+        VApplication::VRegistry::SetStoreLocation((m_store / "registry.db").string().c_str());
         VCtrl::InitializeLibrary();
     }
     void TearDown() override {

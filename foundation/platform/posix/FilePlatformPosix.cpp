@@ -419,6 +419,16 @@ std::FILE* OpenTextFile(const char* path, bool append) {
     return file;
 }
 
+std::FILE* CreateNewFile(const char* path) {
+    if (!path || !*path) return nullptr;
+    // O_EXCL also refuses a link at path, dangling or not.
+    const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0644);
+    if (fd < 0) return nullptr;
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (!file) ::close(fd);
+    return file;
+}
+
 bool ReplaceFile(const char* path, const void* bytes, size_t size, bool executable) {
     if (!path || !*path || (!bytes && size > 0)) return false;
     struct stat existing;

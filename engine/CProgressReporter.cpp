@@ -1,4 +1,4 @@
-#include "ui/CProgressReporter.h"
+#include "engine/CProgressReporter.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "ui/CProgressReporter.h"
+#include "engine/CProgressReporter.h"
 
 #include "support/TempFolder.h"
 
@@ -12,7 +12,7 @@ namespace {
 TEST(ProgressReporter, LinesRiseAtMostTwiceASecondAndEndAtOneHundred) {
     KisTest::TempFolder folder;
     const std::string path = folder / "progress.txt";
-    std::FILE* out = std::fopen(path.c_str(), "w");
+    std::FILE* out = std::fopen(path.c_str(), "wb");
     ASSERT_NE(out, nullptr);
     CProgressReporter reporter(out);
     const auto start = std::chrono::steady_clock::now();
