@@ -304,19 +304,26 @@ TEST_F(ZdrcaCopyDirectoryTest, AbortDuringAParallelDecodeLeavesOnlyCompleteRecor
     auto instruction = MakeInstruction();
     CZdrcaCopyDirectoryInstruction* target = instruction.Get();
     std::atomic<int> calls{0};
+    // The calls made when the abort took effect: starting a thread can take longer than a decode (under
+    // Wine it does), and the other workers go on until the flag is set.
+    std::atomic<int> callsAtAbort{0};
     instruction->SetJobCount(3);
-    instruction->SetDecodeFunction([&calls, target](const VString& source, const VString& destination) {
-        if (++calls == 10) std::thread([target] { target->Abort(); }).join();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        KisTest::WriteFile(destination.GetText(), std::string("complete ") + source.GetText());
-        return 0;
-    });
+    instruction->SetDecodeFunction(
+        [&calls, &callsAtAbort, target](const VString& source, const VString& destination) {
+            if (++calls == 10) {
+                std::thread([target] { target->Abort(); }).join();
+                callsAtAbort = calls.load();
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            KisTest::WriteFile(destination.GetText(), std::string("complete ") + source.GetText());
+            return 0;
+        });
     EXPECT_FALSE(instruction->Execute());
     // Every worker stops within the file it was decoding.
-    EXPECT_LE(calls.load(), 10 + 2);
+    EXPECT_LE(calls.load(), callsAtAbort.load() + 2);
     const std::vector<std::string> entries = UninstallEntries();
     const std::vector<std::string> files = InstalledFiles();
-    EXPECT_LT(files.size(), 12u);
+    EXPECT_LT(files.size(), static_cast<size_t>(callsAtAbort.load()) + 2);
     for (const std::string& file : files) {
         EXPECT_NE(std::find(entries.begin(), entries.end(), "[File]," + file), entries.end()) << file;
         EXPECT_EQ(ReadFile(file).rfind("complete ", 0), 0u) << file;
