@@ -152,7 +152,7 @@ struct CairoGraphicsContext::TextEngine {
 };
 
 CairoGraphicsContext::CairoGraphicsContext(VFoundation::VClass* record)
-    : VObject(record ? record : GetClassRecord()), m_text(std::make_unique<TextEngine>()) {}
+    : OffscreenGraphicsContext(record ? record : GetClassRecord()), m_text(std::make_unique<TextEngine>()) {}
 
 CairoGraphicsContext::~CairoGraphicsContext() {
     SetTarget(nullptr);
@@ -215,6 +215,19 @@ bool CairoGraphicsContext::SaveTargetAsPNG(const char* path) const {
 
 void CairoGraphicsContext::Flush() {
     if (m_target) cairo_surface_flush(m_target);
+}
+
+void CairoGraphicsContext::CopyFrom(OffscreenGraphicsContext& source, const VRect& rect) {
+    cairo_surface_t* from = static_cast<CairoGraphicsContext&>(source).m_target;
+    if (!m_target || !from || rect.IsEmpty()) return;
+    cairo_surface_flush(from);
+    cairo_t* cr = cairo_create(m_target);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr, from, 0, 0);
+    cairo_rectangle(cr, rect.x, rect.y, rect.width, rect.height);
+    cairo_fill(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(m_target);
 }
 
 // ---- images
@@ -687,6 +700,14 @@ bool CairoGraphicsContext::GetClipBox(VRect& box) const {
 void CairoGraphicsContext::SetOrigin(int x, int y) {
     m_originX = x;
     m_originY = y;
+}
+
+VRef<OffscreenGraphicsContext> MakeOffscreenGraphicsContext() {
+    return VFoundation::MakeRef<CairoGraphicsContext>();
+}
+
+VFoundation::VClass* GetOffscreenGraphicsContextClassRecord() {
+    return CairoGraphicsContext::GetClassRecord();
 }
 
 } // namespace VCtrl

@@ -2,14 +2,11 @@
 
 #include "application/VApplication.h"
 #include "engine/CProgramEntry.h"
-#include "foundation/VFileManager.h"
 #include "foundation/VLog.h"
 #include "ui/CInstallLocationPanel.h"
 #include "ui/CInstallerUI.h"
 #include "ui/CLicenceViewPanel.h"
 
-#include <cctype>
-#include <cstdio>
 #include <cstring>
 
 using namespace VFoundation;
@@ -20,28 +17,18 @@ constexpr uint32_t kWaitPeriodMs = 50;
 } // namespace
 
 CSilentWizardDriver::CSilentWizardDriver(CInstallerUI& window, const CProgramOptions& options)
-    : m_window(window), m_screenshots(options.screenshots), m_acceptLicence(options.acceptLicence),
-      m_browseLocation(!options.location.empty()) {}
+    : m_window(window), m_screenshots(options.screenshots.empty()
+                                          ? nullptr
+                                          : std::make_unique<CPageScreenshots>(window, options.screenshots)),
+      m_acceptLicence(options.acceptLicence), m_browseLocation(!options.location.empty()) {}
 
 CSilentWizardDriver::~CSilentWizardDriver() {
     if (m_waitTimer) VApplication::StopTimer(m_waitTimer);
 }
 
 void CSilentWizardDriver::Start() {
-    if (!m_screenshots.empty()) VFileManager::Instance()->CreateFoldersAtPath(m_screenshots.c_str(), 0777);
+    if (m_screenshots) m_screenshots->Prepare();
     VApplication::PostToUIThread([this] { Step(); });
-}
-
-void CSilentWizardDriver::SaveScreenshot() {
-    IInstallerUIPanel* panel = m_window.GetCurrentPanel();
-    std::string stage = panel ? panel->GetStageName().GetText() : "End";
-    for (char& c : stage)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '-';
-    char name[32];
-    std::snprintf(name, sizeof name, "%02d-", ++m_screenshotCount);
-    const std::string path = m_screenshots + "/" + name + stage + ".png";
-    m_window.Update();
-    if (!m_window.SaveAsPNG(path.c_str())) LogPrintf("Could not save the page picture %s\n", path.c_str());
 }
 
 void CSilentWizardDriver::Finish(int code) {
@@ -63,10 +50,7 @@ void CSilentWizardDriver::Drive() {
     if (m_finished) return;
     const int page = m_window.GetCurrentPageIndex();
     IInstallerUIPanel* panel = m_window.GetCurrentPanel();
-    if (page != m_shownPage) {
-        m_shownPage = page;
-        if (!m_screenshots.empty()) SaveScreenshot();
-    }
+    if (m_screenshots) m_screenshots->Check();
     if (!panel) {
         // Past the last page: the installation's result, or nothing to install.
         const bool installed = m_window.GetProcessPageIndex() < 0 || m_window.HasInstallSucceeded();

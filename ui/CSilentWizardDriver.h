@@ -3,6 +3,7 @@
 #include "application/IApplicationBackend.h"
 #include "foundation/VException.h"
 #include "foundation/VRef.h"
+#include "ui/CPageScreenshots.h"
 
 #include <memory>
 #include <string>
@@ -36,15 +37,12 @@ public:
 private:
     void Step();
     void Drive();
-    void SaveScreenshot();
     void Finish(int code);
 
     CInstallerUI& m_window;
-    std::string m_screenshots;
+    std::unique_ptr<CPageScreenshots> m_screenshots;
     bool m_acceptLicence;
     bool m_browseLocation;
-    int m_shownPage = -1;
-    int m_screenshotCount = 0;
     bool m_finished = false;
     std::unique_ptr<VFoundation::VException> m_error;
     VApplication::TimerId m_waitTimer = 0;

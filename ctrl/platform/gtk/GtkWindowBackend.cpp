@@ -1,6 +1,7 @@
 #include "ctrl/platform/gtk/GtkWindowBackend.h"
 
 #include "application/platform/gtk/GtkBackend.h"
+#include "ctrl/CairoGraphicsContext.h"
 #include "ctrl/VWindow.h"
 #include "ctrl/WindowMessages.h"
 
@@ -118,7 +119,8 @@ void GtkPlatformWindow::Update() {
     G_GNUC_END_IGNORE_DEPRECATIONS
 }
 
-void GtkPlatformWindow::Present(cairo_surface_t* surface, const VRect& rect) {
+void GtkPlatformWindow::Present(OffscreenGraphicsContext& offscreen, const VRect& rect) {
+    cairo_surface_t* surface = static_cast<CairoGraphicsContext&>(offscreen).GetTarget();
     if (!surface) return;
     if (!m_paintContext) {
         // Outside a draw the copy happens at the next one.
