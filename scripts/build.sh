@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds KIS. Usage: scripts/build.sh [release|sanitize] (default release).
-# The trees go to build/release and build/sanitize.
+# Builds KIS. Usage: scripts/build.sh [release|sanitize|win32] (default release).
+# The trees go to build/release, build/sanitize and build/win32 (the Windows program, cross-built with
+# MinGW-w64; its libraries come from scripts/deps.sh win32).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,7 +9,10 @@ kind=${1:-release}
 case "$kind" in
     release) flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIS_SANITIZE=OFF) ;;
     sanitize) flags=(-DCMAKE_BUILD_TYPE=Debug -DKIS_SANITIZE=ON -DKIS_BENCH=OFF) ;;
-    *) echo "usage: $0 [release|sanitize]" >&2; exit 2 ;;
+    win32)
+        scripts/deps.sh win32
+        flags=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIS_TESTS=OFF) ;;
+    *) echo "usage: $0 [release|sanitize|win32]" >&2; exit 2 ;;
 esac
 
 launcher=()

@@ -3,6 +3,9 @@
 # package is present it only checks; `apt-get update` runs only when something is missing.
 set -euo pipefail
 
+# scripts/deps.sh win32: the Windows cross-build's compiler, Wine and libraries.
+if [[ ${1:-} == win32 ]]; then exec "$(dirname "$0")/win32-deps.sh"; fi
+
 PACKAGES=(
     # toolchain and tests
     build-essential cmake ninja-build pkg-config git
