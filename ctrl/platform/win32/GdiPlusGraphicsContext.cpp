@@ -134,8 +134,12 @@ const Gdiplus::StringFormat* TextFormat(bool wrap) {
     return wrap ? wrapped : single;
 }
 
+// Pixel centres lie on integer device coordinates in GDI+'s plain mode; moving the world by half a pixel puts
+// them where cairo has them (pixel x covers x to x + 1), so the same coordinates cover the same pixels. (The
+// half-pixel offset mode would say the same, but Wine's pens do not honour it.)
 void PrepareGraphics(Gdiplus::Graphics& graphics) {
-    graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+    graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeNone);
+    graphics.TranslateTransform(-0.5f, -0.5f);
     graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
     graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
     graphics.SetCompositingMode(Gdiplus::CompositingModeSourceOver);
@@ -331,8 +335,14 @@ void GdiPlusGraphicsContext::DrawImageCore(const VImage* image, int x, int y, in
     }
     m_graphics->SetInterpolationMode(stretched ? Gdiplus::InterpolationModeHighQualityBilinear
                                                : Gdiplus::InterpolationModeNearestNeighbor);
+    // Images are sampled at their pixels' centres only in the half-pixel offset mode, without the world's
+    // half-pixel move that stands in for it elsewhere.
+    const Gdiplus::GraphicsState saved = m_graphics->Save();
+    m_graphics->ResetTransform();
+    m_graphics->SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
     m_graphics->DrawImage(bitmap, dest, Gdiplus::REAL(left), Gdiplus::REAL(top), Gdiplus::REAL(right - left),
                           Gdiplus::REAL(bottom - top), Gdiplus::UnitPixel, &attributes);
+    m_graphics->Restore(saved);
 }
 
 void GdiPlusGraphicsContext::DrawImageTransparent(const VImage* image, int x, int y, int w, int h, int sx,
@@ -517,7 +527,7 @@ void GdiPlusGraphicsContext::DrawArc(int x, int y, int w, int h, double startAng
 // ---- text
 
 void GdiPlusGraphicsContext::UpdateFont() {
-    std::string family = kDefaultFontFamily;
+    std::string family;
     double pixels = kDefaultFontPixels;
     int style = Gdiplus::FontStyleRegular;
     const VString* description = nullptr;
@@ -547,15 +557,27 @@ void GdiPlusGraphicsContext::UpdateFont() {
             }
         }
         // The generic families of the font descriptions are the system's user-interface fonts here.
-        if (!words.empty() && words != "Sans" && words != "sans-serif") family = words;
+        if (words != "Sans" && words != "sans-serif") family = words;
     }
-    const std::wstring wideFamily = ToWide(family.c_str());
-    m_gdiFont =
-        std::make_unique<Gdiplus::Font>(wideFamily.c_str(), Gdiplus::REAL(pixels), style, Gdiplus::UnitPixel);
-    if (m_gdiFont->GetLastStatus() != Gdiplus::Ok) {
-        const std::wstring fallback = ToWide(kDefaultFontFamily);
-        m_gdiFont = std::make_unique<Gdiplus::Font>(fallback.c_str(), Gdiplus::REAL(pixels), style,
-                                                    Gdiplus::UnitPixel);
+    // The default face is the one the POSIX build draws with (DejaVu Sans, what "Sans" names there) where the
+    // system has it, so that texts take the room the pages were laid out for; else the system's own
+    // user-interface faces.
+    std::vector<std::string> candidates;
+    if (family.empty()) {
+        candidates = {"DejaVu Sans", "Tahoma", "Microsoft Sans Serif", "Arial"};
+    } else {
+        candidates = {family, "DejaVu Sans", "Tahoma", "Arial"};
+    }
+    m_gdiFont.reset();
+    for (const std::string& candidate : candidates) {
+        const std::wstring wide = ToWide(candidate.c_str());
+        Gdiplus::FontFamily fontFamily(wide.c_str());
+        if (fontFamily.GetLastStatus() != Gdiplus::Ok) continue;
+        auto font =
+            std::make_unique<Gdiplus::Font>(&fontFamily, Gdiplus::REAL(pixels), style, Gdiplus::UnitPixel);
+        if (font->GetLastStatus() != Gdiplus::Ok) continue;
+        m_gdiFont = std::move(font);
+        return;
     }
 }
 

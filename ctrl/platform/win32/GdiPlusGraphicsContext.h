@@ -31,12 +31,12 @@ namespace VCtrl {
 // they name. Images are converted once into GDI+ bitmaps that the image keeps (VImage::RenderCache).
 //
 // Text is 8-bit: valid UTF-8 is drawn as such, anything else is read as Windows-1252. The default font is
-// Tahoma at 11 pixels; SetFont takes a VString with a font description in the cairo context's form
-// ("Sans Bold 12px": family words, then Bold and Italic, then the size in px or pt).
+// 11 pixels of DejaVu Sans where the system has it (the face the POSIX build lays its pages out with), else
+// Tahoma; SetFont takes a VString with a font description in the cairo context's form ("Sans Bold 12px":
+// family words, then Bold and Italic, then the size in px or pt). Without any of the faces no text is drawn.
 class GdiPlusGraphicsContext : public OffscreenGraphicsContext {
     V_DECLARE_CLASS(GdiPlusGraphicsContext)
 public:
-    static constexpr const char* kDefaultFontFamily = "Tahoma";
     static constexpr double kDefaultFontPixels = 11.0;
 
     explicit GdiPlusGraphicsContext(VFoundation::VClass* record = nullptr);
