@@ -31,6 +31,10 @@ elif [[ ! -x /usr/lib/wine/wine64 ]] && ! command -v wine64 >/dev/null 2>&1; the
     echo "skipped: Wine is missing (Debian package wine64)"
 else
     scripts/build.sh win32
+    # The Win32 window tests make real windows, which Wine makes only on a display.
+    if [[ -f build/win32/tests/ctrl_tests.exe ]]; then
+        KIS_WINE_DISPLAY=1 scripts/xvfb-test.sh scripts/wine-run.sh build/win32/tests/ctrl_tests.exe --gtest_brief=1
+    fi
     scripts/xvfb-test.sh bash tests/e2e/wine_wizard_test.sh build/win32/ui/kis-installer.exe \
         build/release/ui/kis-installer build/release/examples/kis_make_demo "$PWD" "$PWD/build/wine_wizard_e2e"
 fi
