@@ -268,6 +268,7 @@ int CProgramEntry::RunScript(const CProgramOptions& options) {
                     exitCode = m_frontEnd->Run(*script, options);
                 } else {
                     CUnattendedInstallation installation(*script);
+                    installation.ChooseLocation(options.location);
                     script->RunPreRun();
                     exitCode = installation.Run();
                     if (installation.IsRebootNeeded())

@@ -3,11 +3,16 @@
 #include "application/VApplication.h"
 #include "engine/CInstallLog.h"
 #include "engine/CInstallScript.h"
+#include "engine/CInstallerPage.h"
 #include "engine/CInstallerThread.h"
+#include "engine/CInstallerVariable.h"
+#include "engine/CUnattendedKitPieceHost.h"
 #include "foundation/VException.h"
+#include "foundation/VFileManager.h"
 #include "foundation/VJobServer.h"
 #include "foundation/VLog.h"
 #include "foundation/VRef.h"
+#include "foundation/VStringTokenizer.h"
 
 using namespace VFoundation;
 
@@ -40,7 +45,9 @@ int CUnattendedInstallation::Run() {
     if (!server->StartServer())
         throw VException(0, nullptr, "Failed to start the thread server. Cannot continue");
     VRef<CInstallLog> log = CInstallLog::CreateForScript(m_script, nullptr);
-    VRef<CInstallerThread> thread = MakeRef<CInstallerThread>(this, &m_script, log.Get(), nullptr);
+    // The kit piece page's defaults choose what the compressed-audio copies decode.
+    m_kitPieces = CUnattendedKitPieceHost::ForScript(m_script);
+    VRef<CInstallerThread> thread = MakeRef<CInstallerThread>(this, &m_script, log.Get(), m_kitPieces.get());
     log.Reset();
     if (!server->AddJob(thread.Get())) {
         server->StopServer();
@@ -63,6 +70,24 @@ int CUnattendedInstallation::Run() {
     VApplication::StopTimer(check);
     server->StopServer();
     return code;
+}
+
+void CUnattendedInstallation::ChooseLocation(const std::string& folder) {
+    if (folder.empty()) return;
+    for (const CInstallerPage* page : m_script.GetPages()) {
+        if (!page->GetViewType().IsEqual("InstallLocationView")) continue;
+        VString name;
+        VFoundation::VStringTokenizer(page->GetArgument(), ',').NextToken(name);
+        name.Trim();
+        m_script.ExpandVariables(name);
+        CInstallerVariable* variable = m_script.FindVariable(name.GetText());
+        if (!variable) return;
+        VString path(folder.c_str());
+        VFileManager::MakeNativePath(path);
+        VFileManager::Instance()->CreateFoldersAtPath(path.GetText(), 0777);
+        variable->SetValue(path.GetText());
+        return;
+    }
 }
 
 void CUnattendedInstallation::Finish(int code) {

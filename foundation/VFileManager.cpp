@@ -206,7 +206,9 @@ bool VFileManager::CreateFoldersAtPath(const char* path, uint16_t mode) const {
     VString accumulated(separator == '/' && path[0] == '/' ? "/" : "");
     std::string component;
     for (const char* p = path;; ++p) {
-        if (*p != separator && *p != 0) {
+        // Where the backslash separates, the system takes the slash as a separator too.
+        const bool separates = *p == separator || (separator == '\\' && *p == '/');
+        if (!separates && *p != 0) {
             component.push_back(*p);
             continue;
         }

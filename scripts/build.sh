@@ -11,7 +11,7 @@ case "$kind" in
     sanitize) flags=(-DCMAKE_BUILD_TYPE=Debug -DKIS_SANITIZE=ON -DKIS_BENCH=OFF) ;;
     win32)
         scripts/deps.sh win32
-        flags=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIS_TESTS=OFF) ;;
+        flags=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
     *) echo "usage: $0 [release|sanitize|win32]" >&2; exit 2 ;;
 esac
 

@@ -22,22 +22,8 @@ for kind in release sanitize; do
     fi
 done
 
-# The Windows program's wizard in a real Win32 window under Wine, on a virtual display, driven to Done and
-# its pages compared with the release build's.
-echo "== Windows wizard under Wine and Xvfb"
-if ! command -v xvfb-run >/dev/null 2>&1; then
-    echo "skipped: xvfb-run is missing (Debian package xvfb), so Wine has no display for the window"
-elif [[ ! -x /usr/lib/wine/wine64 ]] && ! command -v wine64 >/dev/null 2>&1; then
-    echo "skipped: Wine is missing (Debian package wine64)"
-else
-    scripts/build.sh win32
-    # The Win32 window tests make real windows, which Wine makes only on a display.
-    if [[ -f build/win32/tests/ctrl_tests.exe ]]; then
-        KIS_WINE_DISPLAY=1 scripts/xvfb-test.sh scripts/wine-run.sh build/win32/tests/ctrl_tests.exe --gtest_brief=1
-    fi
-    scripts/xvfb-test.sh bash tests/e2e/wine_wizard_test.sh build/win32/ui/kis-installer.exe \
-        build/release/ui/kis-installer build/release/examples/kis_make_demo "$PWD" "$PWD/build/wine_wizard_e2e"
-fi
+# The Windows program, cross-built and tested under Wine.
+scripts/test-win32.sh
 
 if [[ -x scripts/fuzz.sh ]]; then
     scripts/fuzz.sh

@@ -24,7 +24,7 @@ public:
             m_folder = std::filesystem::temp_directory_path() /
                        ("kis-application-tests-" + std::to_string(std::random_device()()));
             std::filesystem::create_directories(m_folder);
-            VApplication::VRegistry::SetStoreLocation((m_folder / "registry.db").c_str());
+            VApplication::VRegistry::SetStoreLocation((m_folder / "registry.db").string().c_str());
         }
     }
     void TearDown() override {

@@ -58,8 +58,12 @@ export WINEPREFIX=${WINEPREFIX:-$source/build/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 mkdir -p "$WINEPREFIX"
+# The registry values go below a scratch key of the local-machine hive, emptied first: the location page
+# offers the folder an earlier installation stored there.
+registry_key='HKEY_LOCAL_MACHINE\Software\KIS Wizard Test'
+"$wine" reg delete "$registry_key" /f >/dev/null 2>&1
 env "${windows_env[@]}" "$wine" "$windows_installer" --medium "$(windows_path "$work/medium")" \
-    --screenshots "$(windows_path "$work/windows")" >"$work/stdout.txt" 2>"$work/stderr.txt" &
+    --registry "$registry_key" --screenshots "$(windows_path "$work/windows")" >"$work/stdout.txt" 2>"$work/stderr.txt" &
 pid=$!
 
 # Wine's first start in a new prefix takes long; the splash screen shows before the wizard.

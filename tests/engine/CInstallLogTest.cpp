@@ -57,13 +57,13 @@ TEST(InstallLog, WritesTheLayoutAndEveryRowIs252Characters) {
         log->AddUninstallEntry(VString("ignored"), static_cast<UninstallEntryKind>(7));
         log->AddUninstallEntry(VString("HKLM\\k"), UninstallRegistry);
     }
-    const std::string logFolder = folder.Text() + "/ProductLogs";
-    const std::vector<std::string> lines = Lines(KisTest::ReadFile(logFolder + "/Product_installLog.log"));
+    const std::string logFolder = folder / "ProductLogs";
+    const std::vector<std::string> lines = Lines(KisTest::ReadText(logFolder + "/Product_installLog.log"));
     ASSERT_GE(lines.size(), 10u);
     EXPECT_TRUE(
         std::regex_match(lines[0], std::regex("[A-Z][a-z]{2} [A-Z][a-z]{2} [ 123][0-9] [0-9:]{8} [0-9]{4}")))
         << lines[0];
-    const std::string text = KisTest::ReadFile(logFolder + "/Product_installLog.log");
+    const std::string text = KisTest::ReadText(logFolder + "/Product_installLog.log");
     EXPECT_NE(text.find("\n\n\nVARIABLES DECLARED ------------------------------------------\n\n"),
               std::string::npos);
     EXPECT_NE(text.find("APPLICATION_LOGPATH      \t\t" + folder.Text() + "/$APPLICATION_NAME$Logs\n"),
@@ -97,10 +97,11 @@ TEST(InstallLog, WritesTheLayoutAndEveryRowIs252Characters) {
     ASSERT_EQ(collector->rows.size(), 3u);
     EXPECT_EQ(collector->rows[1].size(), 300u);
 
-    const std::string uninstall = KisTest::ReadFile(logFolder + "/Product_uninstaller.kus");
+    const std::string uninstall = KisTest::ReadText(logFolder + "/Product_uninstaller.kus");
     EXPECT_EQ(uninstall, "{KestrawinInstallSystem}\n{UninstallScript}\nAPPLICATION_NAME,Product\n\n\n"
                          "[Folder]," +
-                             logFolder + "\n[File],/x/file\n[Registry],HKLM\\k\n");
+                             std::string(CInstallLog::EscapeEntryText(VString(logFolder.c_str())).GetText()) +
+                             "\n[File],/x/file\n[Registry],HKLM\\k\n");
 }
 
 TEST(InstallLog, SecondRunReplacesTheLogAndAppendsToTheUninstallScript) {
@@ -111,11 +112,11 @@ TEST(InstallLog, SecondRunReplacesTheLogAndAppendsToTheUninstallScript) {
         log->AddLine(VString(entry), true);
         log->AddUninstallEntry(VString(entry), UninstallFile);
     }
-    const std::string log = KisTest::ReadFile(folder / "Product_installLog.log");
+    const std::string log = KisTest::ReadText(folder / "Product_installLog.log");
     EXPECT_EQ(log.find("/first"), std::string::npos);
     EXPECT_NE(log.find("/second"), std::string::npos);
     const std::string head = "{KestrawinInstallSystem}\n{UninstallScript}\nAPPLICATION_NAME,Product\n\n\n";
-    EXPECT_EQ(KisTest::ReadFile(folder / "Product_uninstaller.kus"),
+    EXPECT_EQ(KisTest::ReadText(folder / "Product_uninstaller.kus"),
               head + "[File],/first\n" + head + "[File],/second\n");
 }
 
@@ -179,8 +180,8 @@ TEST(InstallLog, NameWithLineBreaksCannotForgeEntriesOrRows) {
         logPath = log->GetLogPath().GetText();
         EXPECT_EQ(log->GetFailedRowCount(), 1u);
     }
-    const std::string entries = KisTest::ReadFile(uninstallPath);
+    const std::string entries = KisTest::ReadText(uninstallPath);
     EXPECT_EQ(entries.find("\n[File],/etc/passwd"), std::string::npos);
     EXPECT_NE(entries.find("[File],/x/evil\\n[File],/etc/passwd\n"), std::string::npos);
-    EXPECT_EQ(KisTest::ReadFile(logPath).find("\n|         |forged row"), std::string::npos);
+    EXPECT_EQ(KisTest::ReadText(logPath).find("\n|         |forged row"), std::string::npos);
 }

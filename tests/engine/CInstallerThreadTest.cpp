@@ -97,7 +97,7 @@ struct Fixture {
     }
     std::string LogText() {
         log.Reset();
-        return KisTest::ReadFile(folder / "T_installLog.log");
+        return KisTest::ReadText(folder / "T_installLog.log");
     }
 };
 

@@ -30,6 +30,13 @@ struct LogRow {
     bool succeeded() const { return marker == "         "; }
 };
 
+// An uninstall script line as the uninstaller reads it (a Windows path's "\\r" is written escaped).
+inline std::string UnescapedEntry(const std::string& line) {
+    VFoundation::VString text;
+    if (!CInstallLog::UnescapeEntryText(VFoundation::VString(line.c_str()), text)) return line;
+    return text.GetText();
+}
+
 // An install log opened in its own temporary folder, read back from the files it writes.
 class TestLog {
 public:
@@ -54,13 +61,14 @@ public:
         return rows;
     }
 
-    // The uninstall script's entries (the lines after its five head lines).
+    // The uninstall script's entries (the lines after its five head lines), unescaped as the uninstaller
+    // reads them.
     std::vector<std::string> UninstallEntries() const {
         std::vector<std::string> entries;
         std::ifstream in(m_log->GetUninstallPath().GetText());
         int number = 0;
         for (std::string line; std::getline(in, line);)
-            if (++number > 5) entries.push_back(line);
+            if (++number > 5) entries.push_back(UnescapedEntry(line));
         return entries;
     }
 

@@ -5,10 +5,12 @@
 #include "engine/FlacTestSupport.h"
 #include "engine/IZdrcaInstallHost.h"
 #include "foundation/VException.h"
+#include "foundation/VFileManager.h"
 #include "foundation/VRef.h"
 #include "foundation/VString.h"
 #include "support/LogCapture.h"
 #include "support/TempFolder.h"
+#include "tests/engine/InstructionTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -72,11 +74,16 @@ protected:
     }
     void TearDown() override { CSetMessageHandler::SetMessageHandler(nullptr); }
 
+    // Paths in the native form, as the instruction hands them to the host.
     std::string Src(const std::string& relative = "") const {
-        return relative.empty() ? m_root / "src" : m_root / ("src/" + relative);
+        return Native(relative.empty() ? m_root / "src" : m_root / ("src/" + relative));
     }
     std::string Dst(const std::string& relative = "") const {
-        return relative.empty() ? m_root / "dst" : m_root / ("dst/" + relative);
+        return Native(relative.empty() ? m_root / "dst" : m_root / ("dst/" + relative));
+    }
+    static std::string Native(std::string path) {
+        VFoundation::VFileManager::MakeNativePath(path.data());
+        return path;
     }
     void MakeFile(const std::string& path, const std::string& content = "data") {
         std::filesystem::create_directories(std::filesystem::path(path).parent_path());
@@ -103,7 +110,7 @@ protected:
 
     std::vector<Row> Rows() const {
         std::vector<Row> rows;
-        std::istringstream lines(ReadFile(m_log->GetLogPath().GetText()));
+        std::istringstream lines(KisTest::ReadText(m_log->GetLogPath().GetText()));
         bool inTable = false;
         for (std::string line; std::getline(lines, line);) {
             if (line.rfind("|  Error  |", 0) == 0) {
@@ -123,9 +130,9 @@ protected:
 
     std::vector<std::string> UninstallEntries() const {
         std::vector<std::string> entries;
-        std::istringstream lines(ReadFile(m_log->GetUninstallPath().GetText()));
+        std::istringstream lines(KisTest::ReadText(m_log->GetUninstallPath().GetText()));
         for (std::string line; std::getline(lines, line);)
-            if (!line.empty() && line[0] == '[') entries.push_back(line);
+            if (!line.empty() && line[0] == '[') entries.push_back(KisTest::UnescapedEntry(line));
         return entries;
     }
 

@@ -19,8 +19,9 @@ using namespace VFoundation;
 
 namespace {
 
+// Read as text: where the runtime ends lines with CR LF, they come back as LF.
 std::string ReadAll(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path);
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
@@ -36,7 +37,7 @@ template <typename Body> std::string CaptureStandardError(Body body) {
     const auto path = TempFile("stderr");
     std::fflush(stderr);
     const int saved = dup(2);
-    FILE* file = std::fopen(path.c_str(), "w");
+    FILE* file = std::fopen(path.string().c_str(), "w");
     dup2(fileno(file), 2);
     body();
     std::fflush(stderr);
@@ -102,9 +103,9 @@ TEST(VLog, LogObjectWritesTheDescriptionWithALineFeed) {
 TEST(VLogFile, WritesVerbatimAfterTheDateLine) {
     const auto path = TempFile("log.txt");
     {
-        VRef<VLogFile> file = MakeRef<VLogFile>(path.c_str());
+        VRef<VLogFile> file = MakeRef<VLogFile>(path.string().c_str());
         ASSERT_TRUE(file->IsOpen());
-        EXPECT_FALSE(file->Open(path.c_str()));
+        EXPECT_FALSE(file->Open(path.string().c_str()));
         file->Write(" first");
         file->Write(" second\n");
         EXPECT_TRUE(file->Close());

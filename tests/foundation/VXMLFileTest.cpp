@@ -128,10 +128,10 @@ TEST(VXMLFile, SavesAndLoadsFilesAndRefusesBrokenOnes) {
     auto file = MakeRef<VXMLFile>();
     file->BeginDocument("document");
     file->WriteObject(array.Get(), "list");
-    ASSERT_TRUE(file->SaveFile(path.c_str()));
+    ASSERT_TRUE(file->SaveFile(path.string().c_str()));
 
     auto loaded = MakeRef<VXMLFile>();
-    ASSERT_TRUE(loaded->LoadFile(path.c_str()));
+    ASSERT_TRUE(loaded->LoadFile(path.string().c_str()));
     EXPECT_TRUE(loaded->IsLoading());
     EXPECT_STREQ(loaded->GetElementName(), "document");
     ASSERT_TRUE(loaded->EnterChildNamed("list"));
@@ -141,7 +141,7 @@ TEST(VXMLFile, SavesAndLoadsFilesAndRefusesBrokenOnes) {
     std::filesystem::remove(path);
 
     KisTest::LogCapture log;
-    EXPECT_FALSE(loaded->LoadFile(path.c_str()));
+    EXPECT_FALSE(loaded->LoadFile(path.string().c_str()));
     EXPECT_FALSE(loaded->LoadText("<open><unclosed></open>"));
     EXPECT_FALSE(loaded->IsLoading());
     EXPECT_FALSE(log.Text().empty());

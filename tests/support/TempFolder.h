@@ -36,7 +36,10 @@ public:
 
     const fs::path& Path() const { return m_path; }
     std::string Text() const { return m_path.string(); }
-    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
+    // The path of name (written with "/") below the folder, in the native form.
+    std::string operator/(const std::string& name) const {
+        return (m_path / fs::path(name).make_preferred()).string();
+    }
 
 private:
     fs::path m_path;
@@ -51,6 +54,14 @@ inline void WriteFile(const std::string& path, const std::string& content = "dat
 
 inline std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Reads a text file the way the runtime wrote it: where lines end with CR LF, they come back with LF.
+inline std::string ReadText(const std::string& path) {
+    std::ifstream in(path);
     std::stringstream text;
     text << in.rdbuf();
     return text.str();

@@ -1,4 +1,4 @@
-#include "InstructionTestSupport.h"
+#include "engine/InstructionTestSupport.h"
 
 #include "engine/CSetMessageHandler.h"
 #include "instructions/CCreateShortcutInstruction.h"
