@@ -54,6 +54,11 @@ env "${posix_env[@]}" "$posix_installer" --medium "$work/medium" --registry "$wo
     --accept-licence --screenshots "$work/posix" >"$work/posix-stdout.txt" 2>"$work/posix-stderr.txt" ||
     fail "the POSIX program could not install the demo"
 
+# The Windows edition of the medium: the same library and pages, a batch file as the player.
+cp "$source/tests/e2e/inputs/win32/InstallScript.kis" "$work/medium/Installer/InstallScript.kis"
+cp "$source/tests/e2e/inputs/win32/aurora-drums.cmd" "$work/medium/Payload/aurora-drums.cmd"
+rm -f "$work/medium/Payload/aurora-drums.sh"
+
 export WINEPREFIX=${WINEPREFIX:-$source/build/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
@@ -148,11 +153,9 @@ pid=
 
 wavs=$(find "$target/Library" -name '*.wav' 2>/dev/null | wc -l)
 [[ $wavs -eq 36 ]] || fail "$wavs WAVE files were installed, not 36"
-# The demo runs two POSIX programs (/bin/true and a shell script), which Windows cannot start; every other
-# instruction succeeds.
-failures=$(grep -E '^\| Failure \||^\|Exception\|' "$target_log" |
-    grep -v -E 'ExecuteApplication\. Src=(\\bin\\true|.*\\aurora-drums\.sh) |execute CExecuteApplication(Sync)?Instruction ')
-[[ -z "$failures" ]] || fail "the install log has failures: $(head -n 3 <<<"$failures")"
+if grep -q -E '^\| Failure \||^\|Exception\|' "$target_log"; then
+    fail "the install log has failures: $(grep -E '^\| Failure \||^\|Exception\|' "$target_log" | head -n 3)"
+fi
 
 # The window shows what the program draws: the real window's first page against the program's picture.
 shown=$(compare -metric AE -fuzz 10% "$work/window-01.png" "$(ls "$work"/windows/01-*.png)" null: 2>&1)
