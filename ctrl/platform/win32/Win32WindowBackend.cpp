@@ -277,6 +277,12 @@ std::unique_ptr<IPlatformWindow> Win32WindowBackend::CreatePlatformWindow(VWindo
 }
 
 std::shared_ptr<IWindowBackend> MakeDesktopWindowBackend() {
+    // A session without a desktop (a service, Wine without a display) makes no top-level windows: the
+    // program then says so at start rather than running a wizard nobody sees.
+    HWND probe =
+        CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, ModuleInstance(), nullptr);
+    if (!probe) return nullptr;
+    DestroyWindow(probe);
     return std::make_shared<Win32WindowBackend>();
 }
 
