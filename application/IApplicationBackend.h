@@ -38,6 +38,8 @@ struct FolderDialogRequest {
     VFoundation::VString title;
     uint32_t flags = 0;
     NativeWindow owner = nullptr;
+    // Where the dialog opens; empty: the platform's choice.
+    VFoundation::VString initialFolder;
 };
 
 // What the application frame asks of a desktop platform: the message loop of the user-interface thread,

@@ -2,6 +2,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace VApplication {
 
@@ -32,6 +34,11 @@ public:
     virtual Result GetValue(const std::string& keyPath, const std::string& name, std::string& data) = 0;
     // Deletes keyPath's subkey subkeyPath (itself a normalised path below keyPath) with its values.
     virtual Result DeleteSubkey(const std::string& keyPath, const std::string& subkeyPath) = 0;
+    // Deletes one value of keyPath; NoKey or NoValue when there is nothing to delete.
+    virtual Result DeleteValue(const std::string& keyPath, const std::string& name) = 0;
+    // The names of keyPath's direct subkeys and its values with their data, each sorted by name.
+    virtual Result ListKey(const std::string& keyPath, std::vector<std::string>& subkeys,
+                           std::vector<std::pair<std::string, std::string>>& values) = 0;
 };
 
 // Opens the platform's store kept at location (a database file on POSIX). The store touches nothing until

@@ -279,11 +279,13 @@ VFoundation::VString SaveFileDialog(const char* title, const char* initialPath, 
         [request](IApplicationBackend& backend) { return backend.ShowSaveFileDialog(request); });
 }
 
-VFoundation::VString FolderDialog(NativeWindow owner, const char* title, uint32_t flags) {
+VFoundation::VString FolderDialog(NativeWindow owner, const char* title, uint32_t flags,
+                                  const char* initialFolder) {
     FolderDialogRequest request;
     request.owner = owner;
     request.title = title ? title : "";
     request.flags = flags;
+    request.initialFolder = initialFolder ? initialFolder : "";
     return RunOnUIThread<VFoundation::VString>(
         [request](IApplicationBackend& backend) { return backend.ShowFolderDialog(request); });
 }

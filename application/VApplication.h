@@ -63,8 +63,10 @@ VFoundation::VString OpenFileDialog(const char* title = nullptr, const char* ini
 // As OpenFileDialog, proposing the name "unnamed" and asking before overwriting.
 VFoundation::VString SaveFileDialog(const char* title = nullptr, const char* initialPath = nullptr,
                                     const char* filter = nullptr);
-// Picks a folder of the file system; empty when cancelled.
-VFoundation::VString FolderDialog(NativeWindow owner, const char* title, uint32_t flags = 0);
+// Picks a folder of the file system; empty when cancelled. The dialog opens in initialFolder when it
+// names an existing folder (else where the platform chooses).
+VFoundation::VString FolderDialog(NativeWindow owner, const char* title, uint32_t flags = 0,
+                                  const char* initialFolder = nullptr);
 // Splits a NUL-separated filter list as the file dialogs do.
 std::vector<FileFilter> ParseFileFilter(const char* filter);
 

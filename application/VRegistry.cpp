@@ -35,18 +35,28 @@ VRegistry::VRegistry(const char* keyPath, VFoundation::VClass* record)
 
 VRegistry::~VRegistry() = default;
 
-void VRegistry::SetString(const char* valueName, const char* text) {
-    if (!valueName || !text) return;
-    if (auto store = OpenStore()) store->SetValue(NormaliseKeyPath(m_keyPath.GetText()), valueName, text);
+bool VRegistry::SetString(const char* valueName, const char* text) {
+    m_storeFailed = false;
+    if (!valueName || !text) return false;
+    auto store = OpenStore();
+    const bool stored = store && store->SetValue(NormaliseKeyPath(m_keyPath.GetText()), valueName, text) ==
+                                     IRegistryStore::Result::Done;
+    m_storeFailed = !stored;
+    return stored;
 }
 
 void VRegistry::GetString(const char* valueName, const char* defaultText, VFoundation::VString& out) {
     out.Assign(defaultText ? defaultText : "");
+    m_storeFailed = false;
     auto store = OpenStore();
-    if (!store) return;
+    if (!store) {
+        m_storeFailed = true;
+        return;
+    }
     std::string data;
     const auto result =
         store->GetValue(NormaliseKeyPath(m_keyPath.GetText()), valueName ? valueName : "", data);
+    m_storeFailed = result == IRegistryStore::Result::Failed;
     // The read takes kReadLimit bytes with the terminator; a longer value does not fit and reads as missing.
     if (result == IRegistryStore::Result::Done && data.size() + 1 <= kReadLimit) out.Assign(data.c_str());
 }
@@ -58,13 +68,45 @@ VFoundation::VString VRegistry::GetStringByValue(const char* valueName, const ch
 }
 
 bool VRegistry::DeleteSubkey(const char* subkeyName) {
+    m_storeFailed = false;
     if (!subkeyName) return false;
     const std::string subkey = NormaliseKeyPath(subkeyName);
     // An empty name would name the key itself, which this operation must never delete.
     if (subkey.empty()) return false;
     auto store = OpenStore();
-    return store &&
-           store->DeleteSubkey(NormaliseKeyPath(m_keyPath.GetText()), subkey) == IRegistryStore::Result::Done;
+    const auto result = store ? store->DeleteSubkey(NormaliseKeyPath(m_keyPath.GetText()), subkey)
+                              : IRegistryStore::Result::Failed;
+    m_storeFailed = result == IRegistryStore::Result::Failed;
+    return result == IRegistryStore::Result::Done;
+}
+
+namespace {
+VRegistry::Outcome OutcomeOf(IRegistryStore::Result result) {
+    switch (result) {
+    case IRegistryStore::Result::Done:
+        return VRegistry::Outcome::Done;
+    case IRegistryStore::Result::NoKey:
+    case IRegistryStore::Result::NoValue:
+        return VRegistry::Outcome::Missing;
+    default:
+        return VRegistry::Outcome::Failed;
+    }
+}
+} // namespace
+
+VRegistry::Outcome VRegistry::DeleteValue(const char* valueName) {
+    auto store = OpenStore();
+    if (!store) return Outcome::Failed;
+    return OutcomeOf(store->DeleteValue(NormaliseKeyPath(m_keyPath.GetText()), valueName ? valueName : ""));
+}
+
+VRegistry::Outcome VRegistry::ListKey(std::vector<std::string>& subkeys,
+                                      std::vector<std::pair<std::string, std::string>>& values) {
+    subkeys.clear();
+    values.clear();
+    auto store = OpenStore();
+    if (!store) return Outcome::Failed;
+    return OutcomeOf(store->ListKey(NormaliseKeyPath(m_keyPath.GetText()), subkeys, values));
 }
 
 void VRegistry::SetStoreLocation(const char* path) {

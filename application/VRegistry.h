@@ -4,6 +4,8 @@
 #include "foundation/VString.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace VApplication {
 
@@ -13,7 +15,7 @@ namespace VApplication {
 // VRegistry object stays with one thread.
 //
 // Key path parts are separated by "\" or "/"; key parts and value names compare without regard to case.
-// No operation throws: reads fall back to the default text, writes to doing nothing, deletes to false.
+// No operation throws: reads fall back to the default text, writes and deletes return false.
 class VRegistry : public VFoundation::VObject {
     V_DECLARE_CLASS(VRegistry)
 public:
@@ -25,8 +27,9 @@ public:
     ~VRegistry() override;
 
     // Stores text as the value name, creating the missing keys. Does nothing when either is null; an empty
-    // text stores an empty value.
-    void SetString(const char* valueName, const char* text);
+    // text stores an empty value. False when nothing was stored (a null argument, or a store that cannot be
+    // opened or written).
+    bool SetString(const char* valueName, const char* text);
     // out becomes the value, or defaultText when the key or value is missing, unreadable or too long. A
     // null name reads the key's default (unnamed) value.
     void GetString(const char* valueName, const char* defaultText, VFoundation::VString& out);
@@ -34,6 +37,20 @@ public:
     // Deletes the subkey (with its values) below the key path. False when the name is null or empty, the key
     // or subkey does not exist, or the subkey has subkeys of its own.
     bool DeleteSubkey(const char* subkeyName);
+    // True when the last call could not open, read or write the store at all (a damaged or read-only
+    // file, a folder in its place, a store locked past the busy time-out), as opposed to finding no key
+    // or value in it.
+    bool HasStoreFailed() const { return m_storeFailed; }
+
+    // What the installed-products record and the uninstaller need beyond the script's operations. Reads
+    // here have no length limit.
+    enum class Outcome { Done, Missing, Failed };
+    // Deletes one value of the key; Missing when the key or the value does not exist.
+    Outcome DeleteValue(const char* valueName);
+    // The key's direct subkeys and its values (name, data), sorted by name; Missing when the key does not
+    // exist.
+    Outcome ListKey(std::vector<std::string>& subkeys,
+                    std::vector<std::pair<std::string, std::string>>& values);
 
     const VFoundation::VString& GetKeyPath() const { return m_keyPath; }
 
@@ -46,6 +63,7 @@ public:
 
 private:
     VFoundation::VString m_keyPath;
+    bool m_storeFailed = false;
 };
 
 } // namespace VApplication

@@ -498,6 +498,10 @@ bool Ctrl::HandleTimer(int32_t) {
     return false;
 }
 
+bool Ctrl::AcceptsKeyboardFocus() const {
+    return false;
+}
+
 const char* Ctrl::GetSkinClassName() const {
     return GetClassName();
 }

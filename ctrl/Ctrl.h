@@ -148,6 +148,9 @@ public:
     virtual void ForgetControl(Ctrl* ctrl);
     // The element name the control is written under; its class name unless it stands for another class.
     virtual const char* GetSkinClassName() const;
+    // Whether Tab may move the keyboard focus onto this control (buttons, lists, tables, combo boxes do);
+    // the root also asks that the control be visible and enabled, its parents too.
+    virtual bool AcceptsKeyboardFocus() const;
 
     // Sends an event to the listener through the shared event (see ICtrlListener); false without listener.
     bool SendEvent(int32_t type, int32_t data = 0);

@@ -4,6 +4,7 @@
 #include "ctrl/CtrlDrawing.h"
 #include "ctrl/CtrlEvent.h"
 #include "ctrl/IGraphicsContext.h"
+#include "ctrl/WindowMessages.h"
 #include "foundation/VClass.h"
 #include "foundation/VImage.h"
 #include "foundation/VString.h"
@@ -123,6 +124,15 @@ bool CtrlButton::MouseUp(const VPoint& point, uint32_t) {
         SetValue(!GetValue());
     if (!sendOnDown || momentary) Redraw();
     if (inside && momentary && !sendOnDown) SendEvent(CtrlEvent::kPressed, point);
+    return true;
+}
+
+bool CtrlButton::KeyDown(int32_t key, uint32_t modifiers) {
+    if (key != VirtualKey::kSpace || (modifiers & (Modifier::kAlt | Modifier::kControl)) != 0) return false;
+    if (!IsEnabled() || !IsVisible()) return false;
+    const VPoint middle{GetWidth() / 2, GetHeight() / 2};
+    MouseDown(middle, 0);
+    MouseUp(middle, 0);
     return true;
 }
 

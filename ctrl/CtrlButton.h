@@ -29,6 +29,7 @@ class CtrlButtonStyle;
 class CtrlButton : public Ctrl, public ICtrlTableCell {
     V_DECLARE_CLASS(CtrlButton)
 public:
+    bool AcceptsKeyboardFocus() const override { return true; }
     explicit CtrlButton(CtrlStyle* style = nullptr, VFoundation::VClass* record = nullptr);
     ~CtrlButton() override;
 
@@ -37,6 +38,9 @@ public:
 
     bool MouseDown(const VPoint& point, uint32_t modifiers) override;
     bool MouseUp(const VPoint& point, uint32_t modifiers) override;
+    // Space (without Alt or Control) acts as a click in the middle of the button: a push button sends its
+    // press, a check box flips.
+    bool KeyDown(int32_t key, uint32_t modifiers) override;
     bool MouseMoved(const VPoint& point, uint32_t modifiers) override;
     bool RightMouseDown(const VPoint& point, uint32_t modifiers) override;
     bool RightMouseUp(const VPoint& point, uint32_t modifiers) override;

@@ -21,6 +21,7 @@ namespace VCtrl {
 class CtrlComboBox : public Ctrl {
     V_DECLARE_CLASS(CtrlComboBox)
 public:
+    bool AcceptsKeyboardFocus() const override { return true; }
     static constexpr int kItemHeight = 16;
 
     explicit CtrlComboBox(CtrlStyle* style = nullptr, VFoundation::VClass* record = nullptr);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
 
 namespace VCtrl::CtrlDrawing {
 
@@ -86,6 +87,75 @@ void DrawCheckMark(IGraphicsContext& context, const VRect& box, const VColour& c
         {box.x + box.width * 0.8, box.y + box.height * 0.25},
     };
     context.DrawLines(points, 3, colour, IGraphicsContext::kDashSolid, std::max(1.5, box.width / 7.0));
+}
+
+namespace {
+
+int TextWidth(IGraphicsContext& context, const std::string& text) {
+    VSize size;
+    context.MeasureText(text.c_str(), size);
+    return size.width;
+}
+
+} // namespace
+
+VFoundation::VString FitText(IGraphicsContext& context, const char* text, int width, bool middle) {
+    const std::string whole = text ? text : "";
+    if (whole.empty() || TextWidth(context, whole) <= width) return VFoundation::VString(whole.c_str());
+    static const std::string kEllipsis = "...";
+    const auto shortened = [&](size_t keep) {
+        if (!middle) return whole.substr(0, keep) + kEllipsis;
+        const size_t head = keep / 2;
+        return whole.substr(0, head) + kEllipsis + whole.substr(whole.size() - (keep - head));
+    };
+    // The longest cut that fits, found by halving: the width grows with the characters kept.
+    size_t low = 0, high = whole.size();
+    while (low < high) {
+        const size_t mid = (low + high + 1) / 2;
+        if (TextWidth(context, shortened(mid)) <= width)
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    return VFoundation::VString(shortened(low).c_str());
+}
+
+std::vector<VFoundation::VString> WrapText(IGraphicsContext& context, const char* text, int width) {
+    std::vector<VFoundation::VString> lines;
+    const std::string whole = text ? text : "";
+    size_t start = 0;
+    for (;;) {
+        const size_t feed = whole.find('\n', start);
+        const std::string paragraph =
+            whole.substr(start, feed == std::string::npos ? std::string::npos : feed - start);
+        std::string line;
+        size_t position = 0;
+        while (position < paragraph.size()) {
+            size_t end = paragraph.find(' ', position);
+            if (end == std::string::npos) end = paragraph.size();
+            const std::string word = paragraph.substr(position, end - position);
+            const std::string candidate = line.empty() ? word : line + " " + word;
+            if (TextWidth(context, candidate) <= width) {
+                line = candidate;
+                position = end + 1;
+            } else if (!line.empty()) {
+                // The word starts the next line.
+                lines.emplace_back(line.c_str());
+                line.clear();
+            } else {
+                // A word wider than a line of its own is cut where it must be.
+                size_t keep = word.size();
+                while (keep > 1 && TextWidth(context, word.substr(0, keep)) > width)
+                    --keep;
+                lines.emplace_back(word.substr(0, keep).c_str());
+                position += keep;
+            }
+        }
+        lines.emplace_back(line.c_str());
+        if (feed == std::string::npos) break;
+        start = feed + 1;
+    }
+    return lines;
 }
 
 } // namespace VCtrl::CtrlDrawing

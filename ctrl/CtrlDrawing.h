@@ -4,6 +4,10 @@
 #include "ctrl/VColour.h"
 #include "ctrl/VGeometry.h"
 
+#include "foundation/VString.h"
+
+#include <vector>
+
 namespace VFoundation {
 class VImage;
 class VObject;
@@ -25,6 +29,15 @@ VColour ReadableTextColour(const VColour& text, const VColour& background);
 // right by offset. The font is the one selected in the context (font none: the default).
 void DrawAlignedText(IGraphicsContext& context, const VRect& rect, const char* text, const VColour& colour,
                      Align align, int offset = 0, VFoundation::VObject* font = nullptr);
+
+// Text that is wider than width (as the context measures it with its current font) shortened to fit:
+// the end replaced by "...", or with middle the middle (for paths, whose both ends matter). Text that fits
+// comes back unchanged.
+VFoundation::VString FitText(IGraphicsContext& context, const char* text, int width, bool middle = false);
+
+// Text broken into lines of at most width at blanks (a word wider than width is cut where it must be);
+// line feeds in text end lines too. At least one line, empty for empty text.
+std::vector<VFoundation::VString> WrapText(IGraphicsContext& context, const char* text, int width);
 
 // The whole image drawn into rect: copied when the sizes agree, else scaled; with smartTile the left and
 // right thirds keep their width and the middle third is repeated (horizontally only; the height is

@@ -62,6 +62,10 @@ void CtrlImageView::Draw(IGraphicsContext& context) {
         if (viewStyle && viewStyle->HasFlags(CtrlImageViewStyle::kOptBorder))
             context.DrawRectangle(0, 0, frame.width, frame.height, viewStyle->GetBorderColour(),
                                   IGraphicsContext::kDashSolid, 1.0);
+    } else if (m_image && m_image->HasBitmap()) {
+        // Without the default drawing (background, border) the view still shows its picture: that is what
+        // it is for (the splash screen's view is made this way).
+        context.DrawImage(m_image.Get(), m_origin.x, m_origin.y);
     }
     Ctrl::Draw(context);
 }

@@ -35,8 +35,23 @@ void CtrlLabel::Draw(IGraphicsContext& context) {
             else if (style->HasFlags(CtrlLabelStyle::kRightAlignText))
                 align = CtrlDrawing::Align::kRight;
         }
-        CtrlDrawing::DrawAlignedText(context, VRect{0, 0, GetWidth(), GetHeight()}, GetText().GetText(),
-                                     colour, align, 0, style ? style->GetFont() : nullptr);
+        if (m_wrapsText) {
+            context.SaveState();
+            context.SetFont(style ? style->GetFont() : nullptr);
+            context.DrawTextInBox(0, 0, GetWidth(), GetHeight(), GetText().GetText(), colour);
+            context.RestoreState();
+        } else if (m_ellipsis != Ellipsis::kNone) {
+            context.SaveState();
+            context.SetFont(style ? style->GetFont() : nullptr);
+            const VFoundation::VString shown = CtrlDrawing::FitText(context, GetText().GetText(), GetWidth(),
+                                                                    m_ellipsis == Ellipsis::kMiddle);
+            CtrlDrawing::DrawAlignedText(context, VRect{0, 0, GetWidth(), GetHeight()}, shown.GetText(),
+                                         colour, align, 0, style ? style->GetFont() : nullptr);
+            context.RestoreState();
+        } else {
+            CtrlDrawing::DrawAlignedText(context, VRect{0, 0, GetWidth(), GetHeight()}, GetText().GetText(),
+                                         colour, align, 0, style ? style->GetFont() : nullptr);
+        }
     }
     Ctrl::Draw(context);
 }

@@ -25,6 +25,17 @@ public:
 
     // Takes mouse input or not (the enabled flag, which the hit test reads); labels of pages usually do not.
     void SetTakesMouseInput(bool on) { SetFlags(on, kFlagEnabled); }
+    // A wrapping label breaks its text into lines at word boundaries from the top of its frame instead of
+    // centring one line; for result texts and descriptions whose length is not known in advance.
+    void SetWrapsText(bool on) { m_wrapsText = on; }
+    bool WrapsText() const { return m_wrapsText; }
+    // One line that does not fit ends in "..." (kEnd), or loses its middle (kMiddle, for paths).
+    enum class Ellipsis { kNone, kEnd, kMiddle };
+    void SetEllipsis(Ellipsis ellipsis) { m_ellipsis = ellipsis; }
+
+private:
+    bool m_wrapsText = false;
+    Ellipsis m_ellipsis = Ellipsis::kNone;
 };
 
 } // namespace VCtrl

@@ -7,6 +7,9 @@
 #include "ctrl/CtrlSliderStyle.h"
 #include "ctrl/IGraphicsContext.h"
 #include "foundation/VClass.h"
+#include "foundation/VData.h"
+#include "foundation/VException.h"
+#include "foundation/VFileManager.h"
 
 #include <algorithm>
 #include <atomic>
@@ -145,13 +148,33 @@ void CtrlListBox::RemoveAllRows() {
 
 bool CtrlListBox::FillFromFile(const char* path) {
     if (!path) return false;
-    std::FILE* file = std::fopen(path, "r");
-    if (!file) return false;
+    // A pipe, a device or an outsized file is refused rather than waited on or read without end.
+    VRef<VFoundation::VData> data;
+    try {
+        data = VFoundation::VFileManager::Instance()->ReadFileAtPath(
+            path, VFoundation::VFileManager::kDocumentSizeLimit);
+    } catch (const VFoundation::VException&) {
+        return false;
+    }
+    if (!data) return false;
     RemoveAllRows();
+    const char* next = reinterpret_cast<const char*>(data->GetBytes());
+    const char* const end = next + data->GetLength();
     char buffer[kFileLineBuffer];
+    // Takes the next piece of a line as fgets would: up to the line end or what the buffer holds.
+    const auto readPiece = [&] {
+        if (next == end) return false;
+        size_t count = 0;
+        while (next != end && count + 1 < sizeof buffer) {
+            buffer[count++] = *next;
+            if (*next++ == '\n') break;
+        }
+        buffer[count] = 0;
+        return true;
+    };
     // Whether the last piece read ended its line; a piece that did not was cut by the buffer's size.
     bool lineEnded = true;
-    while (std::fgets(buffer, sizeof buffer, file)) {
+    while (readPiece()) {
         size_t length = std::strlen(buffer);
         const bool endsLine = length > 0 && buffer[length - 1] == '\n';
         // A line that filled the buffer exactly leaves only its line end for the next read: that is not a
@@ -166,7 +189,6 @@ bool CtrlListBox::FillFromFile(const char* path) {
         if (length > 0 && buffer[length - 1] == '\r') buffer[--length] = 0;
         m_rows->AddObject(MakeRef<VString>(buffer).Get());
     }
-    std::fclose(file);
     m_topRow = -1;
     ScrollToRow(0);
     Redraw();
@@ -240,6 +262,19 @@ void CtrlListBox::HandleCtrlEvent(const CtrlEvent& event) {
     ScrollToRow(int(std::lround(m_scrollBar->GetValue() * GetMaxTopRow())));
 }
 
+// Each row from the top row on takes as many lines as its text needs at the list's width; rows keep their
+// texts (a description stays one row), only their drawing is broken into lines.
+void CtrlListBox::DrawWrappedRows(IGraphicsContext& context, int rowWidth, const VColour& text,
+                                  const VColour& fill) {
+    const VColour colour = CtrlDrawing::ReadableTextColour(text, fill);
+    int y = kFirstRowY;
+    for (int row = m_topRow; row < GetRowCount() && y < GetHeight(); ++row)
+        for (const VString& line : CtrlDrawing::WrapText(context, GetRowText(row).GetText(), rowWidth - 8)) {
+            context.DrawTextInRect(4, 0, line.GetText(), colour, VRect{0, y, rowWidth, m_rowHeight});
+            y += m_rowHeight;
+        }
+}
+
 void CtrlListBox::Draw(IGraphicsContext& context) {
     CtrlStyle* style = GetStyle();
     if (!style || !style->HasFlags(CtrlStyle::kFlagNoDefaultDrawing)) {
@@ -256,6 +291,13 @@ void CtrlListBox::Draw(IGraphicsContext& context) {
         context.SaveState();
         context.ClipRect(1, 1, rowWidth - 2, height - 2);
         if (style && style->GetFont()) context.SetFont(style->GetFont());
+        if (m_wrapsRows) {
+            DrawWrappedRows(context, rowWidth, text, fill);
+            context.RestoreState();
+            context.DrawRectangle(0, 0, rowWidth, height, border, IGraphicsContext::kDashSolid, 1.0);
+            Ctrl::Draw(context);
+            return;
+        }
         const int last = std::min(GetRowCount(), m_topRow + m_visibleRows + 1);
         for (int row = m_topRow; row < last; ++row) {
             const VRect rect{0, kFirstRowY + (row - m_topRow) * m_rowHeight, rowWidth, m_rowHeight};
@@ -266,7 +308,12 @@ void CtrlListBox::Draw(IGraphicsContext& context) {
             } else {
                 colour = CtrlDrawing::ReadableTextColour(text, fill);
             }
-            context.DrawTextInRect(4, 0, GetRowText(row).GetText(), colour, rect);
+            if (m_ellipsizesRows)
+                context.DrawTextInRect(
+                    4, 0, CtrlDrawing::FitText(context, GetRowText(row).GetText(), rowWidth - 8).GetText(),
+                    colour, rect);
+            else
+                context.DrawTextInRect(4, 0, GetRowText(row).GetText(), colour, rect);
         }
         context.RestoreState();
         context.DrawRectangle(0, 0, rowWidth, height, border, IGraphicsContext::kDashSolid, 1.0);

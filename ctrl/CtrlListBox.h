@@ -33,6 +33,7 @@ class CtrlSlider;
 class CtrlListBox : public Ctrl, public ICtrlListener {
     V_DECLARE_CLASS(CtrlListBox)
 public:
+    bool AcceptsKeyboardFocus() const override { return true; }
     static constexpr int kInitialVisibleRows = 10;
     static constexpr int kInitialRowHeight = 13;
     static constexpr int kFirstRowY = 2;
@@ -57,6 +58,10 @@ public:
 
     // Appends a row; when the rows no longer fit, scrolls so that the last row is visible.
     void AddRow(const char* text);
+    // Rows wider than the list: drawn on as many lines as they need, broken at blanks (descriptions; rows
+    // stay rows, no selection is drawn), or drawn ending in "..." (log rows). Both off by default.
+    void SetWrapsRows(bool on) { m_wrapsRows = on; }
+    void SetEllipsizesRows(bool on) { m_ellipsizesRows = on; }
     // Removes all rows, scrolls back to the top row 0, selects nothing and resets the scroll bar.
     void RemoveAllRows();
     // Reads the text file at path line by line (kFileLineBuffer bytes at a time) into the list, one row
@@ -83,6 +88,7 @@ public:
 
 private:
     void UpdateLayout();
+    void DrawWrappedRows(IGraphicsContext& context, int rowWidth, const VColour& text, const VColour& fill);
     void UpdateScrollBar();
     int GetMaxTopRow() const;
 
@@ -92,6 +98,8 @@ private:
     int m_topRow = 0;
     int m_visibleRows = kInitialVisibleRows;
     int m_rowHeight = kInitialRowHeight;
+    bool m_wrapsRows = false;
+    bool m_ellipsizesRows = false;
 };
 
 } // namespace VCtrl

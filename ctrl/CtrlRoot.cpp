@@ -7,6 +7,7 @@
 #include "ctrl/OffscreenGraphicsContext.h"
 #include "ctrl/VCtrl.h"
 #include "ctrl/VWindow.h"
+#include "ctrl/VWindowDelegate.h"
 #include "ctrl/WindowMessages.h"
 #include "foundation/VClass.h"
 #include "foundation/VException.h"
@@ -382,7 +383,10 @@ bool CtrlRoot::RouteMouse(MouseKind kind, const VPoint& point, uint32_t modifier
         if (release) m_pressed = nullptr;
         if (press && handler && FindRoot(handler) == this) {
             m_pressed = handler;
-            if (kind == MouseKind::kLeftDown) m_focus = handler;
+            if (kind == MouseKind::kLeftDown) {
+                SetFocusRingShown(false);
+                m_focus = handler;
+            }
         }
         return handler != nullptr;
     }
@@ -403,7 +407,10 @@ bool CtrlRoot::RouteMouse(MouseKind kind, const VPoint& point, uint32_t modifier
         // must not be remembered.
         if (press && FindRoot(handler) == this) {
             m_pressed = handler;
-            if (kind == MouseKind::kLeftDown) m_focus = handler;
+            if (kind == MouseKind::kLeftDown) {
+                SetFocusRingShown(false);
+                m_focus = handler;
+            }
         }
         return true;
     }
@@ -500,7 +507,66 @@ bool CtrlRoot::RouteKey(uint32_t message, int32_t key, uint32_t modifiers) {
 }
 
 bool CtrlRoot::KeyDown(int32_t key, uint32_t modifiers) {
-    return RouteKey(WindowMessage::kKeyDown, key, modifiers);
+    if (key == VirtualKey::kTab && (modifiers & (Modifier::kAlt | Modifier::kControl)) == 0) {
+        MoveKeyboardFocus((modifiers & Modifier::kShift) == 0);
+        return true;
+    }
+    if (RouteKey(WindowMessage::kKeyDown, key, modifiers)) return true;
+    VWindowDelegate* delegate = m_window ? m_window->GetDelegate() : nullptr;
+    return delegate && delegate->WindowKeyDown(key, modifiers, m_window);
+}
+
+void CtrlRoot::CollectFocusable(Ctrl* ctrl, int x, int y, std::vector<std::pair<VRect, Ctrl*>>& out) {
+    for (int i = 0; i < ctrl->GetChildCount(); ++i) {
+        Ctrl* child = ctrl->GetChildAt(i);
+        if (!child || !child->IsVisible() || !child->IsEnabled()) continue;
+        const VRect frame{x + child->GetX(), y + child->GetY(), child->GetWidth(), child->GetHeight()};
+        if (child->AcceptsKeyboardFocus()) out.emplace_back(frame, child);
+        CollectFocusable(child, frame.x, frame.y, out);
+    }
+}
+
+void CtrlRoot::MoveKeyboardFocus(bool forward) {
+    VCTRL_ASSERT_UI_THREAD();
+    std::vector<std::pair<VRect, Ctrl*>> order;
+    CollectFocusable(this, 0, 0, order);
+    if (order.empty()) return;
+    std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) {
+        return a.first.y != b.first.y ? a.first.y < b.first.y : a.first.x < b.first.x;
+    });
+    int current = -1;
+    for (size_t i = 0; i < order.size(); ++i)
+        if (order[i].second == m_focus) current = int(i);
+    const int count = int(order.size());
+    int next;
+    if (current < 0)
+        next = forward ? 0 : count - 1;
+    else
+        next = (current + (forward ? 1 : count - 1)) % count;
+    SetFocusRingShown(false);
+    m_focus = order[size_t(next)].second;
+    SetFocusRingShown(true);
+}
+
+VRect CtrlRoot::FocusRingRect() const {
+    if (!m_focus) return VRect{};
+    int x = 0, y = 0;
+    for (const Ctrl* ctrl = m_focus; ctrl && ctrl != this; ctrl = ctrl->GetParent()) {
+        x += ctrl->GetX();
+        y += ctrl->GetY();
+    }
+    return VRect{x - kFocusRingMargin, y - kFocusRingMargin, m_focus->GetWidth() + 2 * kFocusRingMargin,
+                 m_focus->GetHeight() + 2 * kFocusRingMargin};
+}
+
+void CtrlRoot::SetFocusRingShown(bool shown) {
+    if (m_focusRingShown == shown && !shown) return;
+    m_focusRingShown = shown;
+    // The ring's line is centred on the rectangle's edge: a little more than the rectangle is painted.
+    if (m_focus) {
+        const VRect ring = FocusRingRect();
+        InvalidateRect(VRect{ring.x - 2, ring.y - 2, ring.width + 4, ring.height + 4});
+    }
 }
 
 bool CtrlRoot::KeyUp(int32_t key, uint32_t modifiers) {
@@ -513,6 +579,7 @@ bool CtrlRoot::Character(uint32_t code) {
 
 void CtrlRoot::SetFocusCtrl(Ctrl* ctrl) {
     VCTRL_ASSERT_UI_THREAD();
+    SetFocusRingShown(false);
     m_focus = (ctrl && FindRoot(ctrl) == this) ? ctrl : nullptr;
 }
 
@@ -523,7 +590,10 @@ void CtrlRoot::SetRelativeDrag(bool on) {
 
 void CtrlRoot::ForgetControl(Ctrl* ctrl) {
     if (ctrl == m_pressed) m_pressed = nullptr;
-    if (ctrl == m_focus) m_focus = nullptr;
+    if (ctrl == m_focus) {
+        SetFocusRingShown(false);
+        m_focus = nullptr;
+    }
     if (ctrl == m_underMouse) m_underMouse = nullptr;
     std::lock_guard<std::recursive_mutex> lock(m_timerGuard);
     std::vector<TimerInfo*> stopping;
@@ -547,18 +617,27 @@ void CtrlRoot::Draw(IGraphicsContext& context) {
     context.FillRectangle(0, 0, GetWidth(), GetHeight(), VColour(255, 255, 255, 255));
     if (m_background && m_background->HasBitmap()) context.DrawImage(m_background.Get(), 0, 0);
     DrawChildren(context, kLowestZOrder, kHighestZOrder);
+    if (IsFocusRingShown()) {
+        const VRect ring = FocusRingRect();
+        context.DrawRectangle(ring.x, ring.y, ring.width, ring.height, VColour(0, 90, 200, 255), 0, 2.0);
+    }
 }
 
 void CtrlRoot::Invalidate(int x, int y, int width, int height, Ctrl*) {
     if (!IsVisible()) return;
     const VRect rect = IntersectRects(VRect{x, y, width, height}, VRect{0, 0, GetWidth(), GetHeight()});
-    if (rect.IsEmpty()) return;
+    if (rect.IsEmpty() || m_paintingDeferred.load(std::memory_order_relaxed)) return;
     if (IsOnUIThread() && m_window) {
         if (IPlatformWindow* platform = m_window->GetPlatformWindow()) platform->Invalidate(rect);
         return;
     }
     std::lock_guard<std::mutex> lock(m_pendingGuard);
     m_pendingInvalid = UniteRects(m_pendingInvalid, rect);
+}
+
+void CtrlRoot::SetPaintingDeferred(bool deferred) {
+    const bool was = m_paintingDeferred.exchange(deferred);
+    if (was && !deferred) Redraw();
 }
 
 bool CtrlRoot::EnsureOffscreen() {

@@ -6,8 +6,11 @@
 #include "foundation/VObjectArrayTmpl.h"
 #include "foundation/VRef.h"
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 namespace VCtrl {
 
@@ -36,6 +39,8 @@ public:
     // The refresh tick: starts the waiting timers and passes on the invalidations made on other threads. It
     // bounds how late a timer that a control starts begins.
     static constexpr uint32_t kRefreshPeriodMs = 50;
+    // How far the keyboard focus ring lies outside the focused control.
+    static constexpr int kFocusRingMargin = 2;
 
     explicit CtrlRoot(CtrlStyle* style = nullptr, VFoundation::VClass* record = nullptr);
     ~CtrlRoot() override;
@@ -46,6 +51,10 @@ public:
     // Gives the root its window (not retained) and its frame (0, 0, width, height), starts the refresh tick
     // and the waiting timers. Called by VWindow once the platform window exists.
     void AttachWindow(VWindow* window, int width, int height);
+    // While deferred, invalidations are not passed to the window, so nothing is laid out or painted (an
+    // unattended run that no one watches); the controls keep their state, a picture saved from the root
+    // draws it whole, and ending the deferral paints the whole root again.
+    void SetPaintingDeferred(bool deferred);
     // Stops every platform timer (running timers go back to waiting) and forgets the window.
     void DetachWindow();
 
@@ -88,6 +97,14 @@ public:
     VPoint GetDragOffset() const { return m_dragOffset; }
     Ctrl* GetPressedCtrl() const { return m_pressed; }
     bool HasFocus() const { return m_hasFocus; }
+
+    // Keyboard navigation: Tab and Shift+Tab move the focus through the controls that take it
+    // (AcceptsKeyboardFocus, visible and enabled with their parents) in reading order, top to bottom and
+    // then left to right, wrapping around. A focus moved by the keyboard is shown with a blue ring around
+    // the control until the next mouse press. A key that neither the focus control nor its parents handle
+    // goes to the window's delegate (WindowKeyDown), where default buttons and mnemonics live.
+    void MoveKeyboardFocus(bool forward);
+    bool IsFocusRingShown() const { return m_focusRingShown && m_focus; }
 
     // Draws the whole tree into the off-screen surface (made when missing) and writes it as a PNG file.
     bool SaveOffscreenAsPNG(const char* path);
@@ -136,6 +153,10 @@ private:
     void KillPlatformTimer(VApplication::TimerId platformTimer);
     void StopAllTimers();
     void UpdateKeyState(int32_t key, bool down);
+    void CollectFocusable(Ctrl* ctrl, int x, int y, std::vector<std::pair<VRect, Ctrl*>>& out);
+    // The focus control's frame in root coordinates, grown by the ring's margin.
+    VRect FocusRingRect() const;
+    void SetFocusRingShown(bool shown);
 
     VWindow* m_window = nullptr;
     VApplication::TimerId m_refreshTimer = 0;
@@ -149,6 +170,7 @@ private:
     bool m_shiftDown = false;
     bool m_controlDown = false;
     bool m_hasFocus = false;
+    bool m_focusRingShown = false;
 
     mutable std::recursive_mutex m_timerGuard;
     VFoundation::VRef<VFoundation::VObjectArrayTmpl<TimerInfo>> m_activeTimers;
@@ -156,6 +178,7 @@ private:
 
     std::mutex m_pendingGuard;
     VRect m_pendingInvalid;
+    std::atomic<bool> m_paintingDeferred{false};
 
     VFoundation::VRef<OffscreenGraphicsContext> m_context;
     VRect m_dirty;

@@ -36,6 +36,7 @@ enum : int32_t {
     kKeyHome = 36,
     kKeyUp = 38,
     kKeyDown = 40,
+    kKeySpace = 32,
     kKeyC = 67,
     kKeyV = 86,
     kKeyX = 88,
@@ -301,9 +302,21 @@ bool CtrlTableView::KeyDown(int32_t key, uint32_t modifiers) {
         ScrollToRow(m_topRow + m_visibleRows - 1);
         SelectRow(m_topRow + m_visibleRows - 1);
         return true;
+    case kKeySpace:
+        PressSelectedRowCells();
+        return true;
     default:
         return false;
     }
+}
+
+// Space does to the selected row what a click does to its pressable cells (a check box column flips).
+void CtrlTableView::PressSelectedRowCells() {
+    if (!m_dataSource || !m_delegate || m_selectedRow < 0 || m_selectedRow >= GetRowCount()) return;
+    for (CtrlTableColumn* column : *m_columns)
+        if (m_delegate->CanPressCell(this, column, m_selectedRow))
+            m_dataSource->CellPressed(this, column, m_selectedRow);
+    Redraw();
 }
 
 void CtrlTableView::HandleCtrlEvent(const CtrlEvent& event) {

@@ -42,6 +42,7 @@ class ICtrlTableViewDelegate;
 class CtrlTableView : public Ctrl, public ICtrlListener {
     V_DECLARE_CLASS(CtrlTableView)
 public:
+    bool AcceptsKeyboardFocus() const override { return true; }
     static constexpr int kInitialRowHeight = 15;
     static constexpr int kHeaderHeight = 18;
     static constexpr int kScrollBarWidth = 12;
@@ -98,6 +99,7 @@ private:
     int GetColumnsWidth() const;
     int GetMaxScrollX() const;
     void TellSelectionChanged();
+    void PressSelectedRowCells();
     void DrawCell(IGraphicsContext& context, CtrlTableColumn* column, int row, const VRect& cell,
                   bool selected);
 

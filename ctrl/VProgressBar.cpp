@@ -1,11 +1,14 @@
 #include "ctrl/VProgressBar.h"
 
+#include "ctrl/CtrlDrawing.h"
+
 #include "ctrl/CtrlStyle.h"
 #include "ctrl/IGraphicsContext.h"
 #include "foundation/VClass.h"
 #include "foundation/VString.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace VCtrl {
 
@@ -48,6 +51,11 @@ void VProgressBar::SetBarColour(const VColour& colour) {
     Redraw();
 }
 
+void VProgressBar::SetCaption(const char* caption) {
+    m_caption.Assign(caption ? caption : "");
+    Redraw();
+}
+
 void VProgressBar::Draw(IGraphicsContext& context) {
     const int width = GetWidth(), height = GetHeight();
     CtrlStyle* style = GetStyle();
@@ -59,6 +67,12 @@ void VProgressBar::Draw(IGraphicsContext& context) {
     const int inside = width - 2;
     const int bar = inside > 0 ? int(std::lround(inside * (m_value / 100.0))) : 0;
     if (bar > 0 && height > 2) context.FillRectangle(1, 1, bar, height - 2, m_barColour);
+    if (!m_caption.IsEmpty()) {
+        char text[160];
+        std::snprintf(text, sizeof text, "%s: %d %%", m_caption.GetText(), int(m_value));
+        CtrlDrawing::DrawAlignedText(context, VRect{0, 0, width, height}, text, VColour(0, 0, 0),
+                                     CtrlDrawing::Align::kLeft, 6);
+    }
     Ctrl::Draw(context);
 }
 

@@ -2,6 +2,7 @@
 
 #include "ctrl/Ctrl.h"
 #include "ctrl/VColour.h"
+#include "foundation/VString.h"
 
 namespace VCtrl {
 
@@ -24,10 +25,14 @@ public:
     float GetValue() const { return m_value; }
     void SetBarColour(const VColour& colour);
     const VColour& GetBarColour() const { return m_barColour; }
+    // What the bar measures, written at its left with the percentage ("Overall: 40 %"); none by default.
+    void SetCaption(const char* caption);
+    const VFoundation::VString& GetCaption() const { return m_caption; }
 
 private:
     float m_value = 0.0f;
     VColour m_barColour{0, 84, 166};
+    VFoundation::VString m_caption;
 };
 
 } // namespace VCtrl

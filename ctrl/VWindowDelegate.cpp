@@ -16,4 +16,8 @@ bool VWindowDelegate::WindowShouldClose(VWindow*) {
 
 void VWindowDelegate::WindowDestroyed(VWindow*) {}
 
+bool VWindowDelegate::WindowKeyDown(int32_t, uint32_t, VWindow*) {
+    return false;
+}
+
 } // namespace VCtrl

@@ -2,6 +2,8 @@
 
 #include "ctrl/VGeometry.h"
 
+#include <cstdint>
+
 namespace VCtrl {
 
 class VWindow;
@@ -24,6 +26,9 @@ public:
     virtual bool WindowShouldClose(VWindow* window);
     // The platform window and the root are gone (DestroyWindow, or an allowed close).
     virtual void WindowDestroyed(VWindow* window);
+    // A key press that no control of the window handled (modifiers as Modifier in WindowMessages.h): the
+    // place for default buttons, Escape and mnemonics. True when it was used; the default uses none.
+    virtual bool WindowKeyDown(int32_t key, uint32_t modifiers, VWindow* window);
 };
 
 } // namespace VCtrl

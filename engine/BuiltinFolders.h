@@ -8,7 +8,8 @@ namespace BuiltinFolders {
 
 // The platform's value of a built-in folder variable (OS_FOLDER, TEMP_FOLDER, SYSTEM_FOLDER,
 // DESKTOP_FOLDER, DOCUMENTS_FOLDER, PROGRAMFILES_FOLDER, RTAS_FOLDER, STARTMENU_FOLDER) and the default of
-// VST_FOLDER (VST_FOLDER_DEFAULT). False when it cannot be found (for example without a home folder).
+// VST_FOLDER (VST_FOLDER_DEFAULT), and the user's home folder (HOME_FOLDER), which is no script variable
+// but which the uninstaller never removes. False when it cannot be found (for example without a home folder).
 bool Lookup(const char* name, std::string& value);
 
 } // namespace BuiltinFolders

@@ -1,9 +1,12 @@
 #include "engine/CInstallLog.h"
 
+#include "application/VApplication.h"
 #include "engine/CInstallScript.h"
+#include "engine/CInstalledProducts.h"
 #include "engine/CInstallerPage.h"
 #include "engine/CInstallerSection.h"
 #include "engine/CInstallerVariable.h"
+#include "engine/CUninstaller.h"
 #include "foundation/VClass.h"
 #include "foundation/VException.h"
 #include "foundation/VFileManager.h"
@@ -11,6 +14,7 @@
 #include "foundation/VObjectArrayTmpl.h"
 #include "foundation/VString.h"
 
+#include <filesystem>
 #include <string>
 
 using namespace VFoundation;
@@ -115,11 +119,7 @@ CInstallLog::CInstallLog()
     : VObject(GetClassRecord()), m_logPath(VString::Alloc()), m_uninstallPath(VString::Alloc()) {}
 
 CInstallLog::~CInstallLog() {
-    if (m_log) {
-        WriteLog((BorderLine() + "\n").c_str());
-        std::fclose(m_log);
-    }
-    if (m_uninstall) std::fclose(m_uninstall);
+    Close();
     SetRowReceiver(nullptr);
     m_logPath->Release();
     m_uninstallPath->Release();
@@ -130,27 +130,78 @@ bool CInstallLog::Open(const VString& logFolder, const VString& applicationName)
     m_logPath->AppendPathComponent(VString(applicationName).Append("_installLog.log").GetText());
     m_uninstallPath->Assign(logFolder);
     m_uninstallPath->AppendPathComponent(VString(applicationName).Append("_uninstaller.kus").GetText());
-    m_log = std::fopen(m_logPath->GetText(), "w");
-    m_uninstall = std::fopen(m_uninstallPath->GetText(), "a");
-    if (!m_log || !m_uninstall) return false;
+    // Never through a link that someone planted at either name, and never inherited by the programs
+    // that instructions start.
+    VFileManager* files = VFileManager::Instance();
+    m_log = files->OpenTextFileAtPath(m_logPath->GetText(), false);
+    m_uninstall = files->OpenTextFileAtPath(m_uninstallPath->GetText(), true);
+    if (!m_log || !m_uninstall) {
+        ReportRecordFailure(m_log ? *m_uninstallPath : *m_logPath);
+        return false;
+    }
     WriteLog(VLogFile::CurrentDateText().c_str());
     std::fprintf(m_uninstall, "{KestrawinInstallSystem}\n{UninstallScript}\nAPPLICATION_NAME,%s\n\n\n",
-                 applicationName.GetText());
-    std::fflush(m_uninstall);
+                 EscapeEntryText(applicationName).GetText());
+    CheckWritten(m_uninstall, *m_uninstallPath);
+    return true;
+}
+
+void CInstallLog::Close() {
+    if (m_log) {
+        std::fputs((BorderLine() + "\n").c_str(), m_log);
+        // Whoever drops the last reference may be past waiting for an answer: no alert any more.
+        if (std::fclose(m_log) != 0) m_recordFailed.store(true);
+        m_log = nullptr;
+    }
+    CloseUninstallScript();
+}
+
+void CInstallLog::CloseUninstallScript() {
+    if (m_uninstall) std::fclose(m_uninstall);
+    m_uninstall = nullptr;
+}
+
+bool CInstallLog::OpenUninstallLog(const VString& path, const VString& productName,
+                                   const VString& scriptPath) {
+    m_logPath->Assign(path);
+    m_log = VFileManager::Instance()->OpenTextFileAtPath(path.GetText(), false);
+    if (!m_log) return false;
+    WriteLog(VLogFile::CurrentDateText().c_str());
+    std::fputs("\n\n\nUNINSTALLING ------------------------------------------------\n\n", m_log);
+    std::fprintf(m_log, "%-25s\t\t%s\n", "Product", productName.GetText());
+    std::fprintf(m_log, "%-25s\t\t%s\n", "Uninstall script", scriptPath.GetText());
+    WriteLog((std::string(kBlockEnd) + "\n\n\n").c_str());
+    WriteTableHead();
     return true;
 }
 
 void CInstallLog::WriteLog(const char* text) {
     if (!m_log) return;
     std::fputs(text, m_log);
-    std::fflush(m_log);
+    CheckWritten(m_log, *m_logPath);
+}
+
+void CInstallLog::CheckWritten(FILE*& file, const VString& path) {
+    if (!file) return;
+    if (std::fflush(file) == 0 && !std::ferror(file)) return;
+    std::fclose(file);
+    file = nullptr;
+    ReportRecordFailure(path);
+}
+
+void CInstallLog::ReportRecordFailure(const VString& path) {
+    if (m_recordFailed.exchange(true)) return;
+    VApplication::AlertBox("The installation record %s could not be written.\nThe installation goes on, "
+                           "but its log or uninstall script will be incomplete.",
+                           path.GetText());
 }
 
 void CInstallLog::DumpVariables(const VObjectArrayTmpl<CInstallerVariable>& variables) {
     if (!m_log) return;
     std::fputs("\n\n\nVARIABLES DECLARED ------------------------------------------\n\n", m_log);
     for (CInstallerVariable* variable : variables)
-        std::fprintf(m_log, "%-25s\t\t%s\n", variable->GetName().GetText(), variable->GetValue().GetText());
+        std::fprintf(m_log, "%-25s\t\t%s\n", EscapeRowText(variable->GetName()).GetText(),
+                     EscapeRowText(variable->GetValue()).GetText());
     WriteLog(kBlockEnd);
 }
 
@@ -158,7 +209,8 @@ void CInstallLog::DumpPages(const VObjectArrayTmpl<CInstallerPage>& pages) {
     if (!m_log) return;
     std::fputs("\n\n\nPAGES DECLARED ----------------------------------------------\n\n", m_log);
     for (CInstallerPage* page : pages)
-        std::fprintf(m_log, "%-25s\t\t%s\n", page->GetViewType().GetText(), page->GetArgument().GetText());
+        std::fprintf(m_log, "%-25s\t\t%s\n", EscapeRowText(page->GetViewType()).GetText(),
+                     EscapeRowText(page->GetArgument()).GetText());
     WriteLog(kBlockEnd);
 }
 
@@ -166,8 +218,9 @@ void CInstallLog::DumpSections(const VObjectArrayTmpl<CInstallerSection>& sectio
     if (!m_log) return;
     std::fputs("\n\n\nSECTIONS DECLARED -------------------------------------------\n\n", m_log);
     for (CInstallerSection* section : sections)
-        std::fprintf(m_log, "%-25s\t\t%-75s\t\t%-25s\n", section->GetName().GetText(),
-                     section->GetDescription().GetText(), section->IsOptional() ? "Optional" : " ");
+        std::fprintf(m_log, "%-25s\t\t%-75s\t\t%-25s\n", EscapeRowText(section->GetName()).GetText(),
+                     EscapeRowText(section->GetDescription()).GetText(),
+                     section->IsOptional() ? "Optional" : " ");
     WriteLog((std::string(kBlockEnd) + "\n\n\n").c_str());
 }
 
@@ -189,7 +242,7 @@ void CInstallLog::WriteRow(const char* marker, const VString& text) {
     if (m_log) {
         const std::string cut = escaped.substr(0, kRowTextWidth);
         std::fprintf(m_log, "|%s|%-240s|\n", marker, cut.c_str());
-        std::fflush(m_log);
+        CheckWritten(m_log, *m_logPath);
     }
     if (m_receiver) m_receiver->AddLogLine(VString(escaped.c_str()));
 }
@@ -209,7 +262,7 @@ void CInstallLog::AddUninstallEntry(const VString& text, UninstallEntryKind kind
                                             "[RegisterDLL],"};
     if (kind < UninstallFile || kind > UninstallRegisterDLL || !m_uninstall) return;
     std::fprintf(m_uninstall, "%s%s\n", kPrefixes[kind], Escaped(text, true).c_str());
-    std::fflush(m_uninstall);
+    CheckWritten(m_uninstall, *m_uninstallPath);
 }
 
 const VString& CInstallLog::GetLogPath() const {
@@ -220,7 +273,33 @@ const VString& CInstallLog::GetUninstallPath() const {
     return *m_uninstallPath;
 }
 
-VRef<CInstallLog> CInstallLog::CreateForScript(const CInstallScript& script, VObject* rowReceiver) {
+std::vector<std::string> CInstallLog::MissingFolders(const VString& path) {
+    std::vector<std::string> missing;
+    std::string folder = std::filesystem::path(path.GetText()).lexically_normal().string();
+    VFileManager* files = VFileManager::Instance();
+    while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\') &&
+           !files->IsRootPath(folder.c_str()))
+        folder.pop_back();
+    for (std::filesystem::path at(folder); !at.empty() && !files->FileExistsAtPath(at.string().c_str());
+         at = at.parent_path()) {
+        missing.insert(missing.begin(), at.string());
+        if (at == at.parent_path() || !at.has_relative_path()) break;
+    }
+    return missing;
+}
+
+void CInstallLog::AddCreatedFolders(const std::vector<std::string>& folders, const VString& lastText) {
+    VFileManager* files = VFileManager::Instance();
+    for (size_t i = 0; i < folders.size(); ++i) {
+        if (!files->DirectoryExistsAtPath(folders[i].c_str()) ||
+            !CUninstaller::RefusalReason(folders[i]).empty())
+            continue;
+        AddUninstallEntry(i + 1 == folders.size() ? lastText : VString(folders[i].c_str()), UninstallFolder);
+    }
+}
+
+VRef<CInstallLog> CInstallLog::CreateForScript(const CInstallScript& script, VObject* rowReceiver,
+                                               const std::vector<std::string>& madeBefore) {
     VRef<CInstallLog> log = MakeRef<CInstallLog>();
     const CInstallerVariable* name = script.FindVariable("APPLICATION_NAME");
     const CInstallerVariable* path = script.FindVariable("APPLICATION_LOGPATH");
@@ -232,6 +311,7 @@ VRef<CInstallLog> CInstallLog::CreateForScript(const CInstallScript& script, VOb
     script.ExpandVariables(applicationName);
     script.ExpandVariables(logPath);
     VFileManager* files = VFileManager::Instance();
+    const std::vector<std::string> missing = MissingFolders(logPath);
     bool created = false;
     if (!files->DirectoryExistsAtPath(logPath.GetText())) {
         if (!files->CreateFoldersAtPath(logPath.GetText(), 0777))
@@ -244,6 +324,9 @@ VRef<CInstallLog> CInstallLog::CreateForScript(const CInstallScript& script, VOb
     log->DumpSections(script.GetSections());
     log->WriteTableHead();
     log->SetRowReceiver(rowReceiver);
-    if (created) log->AddUninstallEntry(logPath, UninstallFolder);
+    for (const std::string& folder : madeBefore)
+        log->AddCreatedFolders({folder}, VString(folder.c_str()));
+    if (created) log->AddCreatedFolders(missing, logPath);
+    CInstalledProducts::Record(script, *log, logPath.GetText());
     return log;
 }

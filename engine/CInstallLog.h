@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 class CInstallScript;
 class CInstallerPage;
@@ -49,10 +51,22 @@ public:
     // expands APPLICATION_NAME and APPLICATION_LOGPATH, creates the log folder when missing (recording
     // it in the uninstall script), opens the files, writes the declarations and the table head and sets
     // the row receiver. Throws VException when a variable is missing or the folder cannot be made.
+    // Folders made for the installation before the log existed (the install location page's), outermost
+    // first, are recorded before the log folder.
     static VFoundation::VRef<CInstallLog> CreateForScript(const CInstallScript& script,
-                                                          VFoundation::VObject* rowReceiver);
+                                                          VFoundation::VObject* rowReceiver,
+                                                          const std::vector<std::string>& madeBefore = {});
 
     bool Open(const VFoundation::VString& logFolder, const VFoundation::VString& applicationName);
+    // The uninstall log instead of the two files: replaces the file at path and writes the date line, the
+    // product and its uninstall script, and the table head. Entries written later go nowhere.
+    bool OpenUninstallLog(const VFoundation::VString& path, const VFoundation::VString& productName,
+                          const VFoundation::VString& scriptPath);
+    // Finishes the log (closing border) and closes both files now; rows written later reach only the row
+    // receiver. The destructor does this when it has not been done.
+    void Close();
+    // Closes the uninstall script alone, so that it may be rewritten; later entries go nowhere.
+    void CloseUninstallScript();
     void DumpVariables(const VFoundation::VObjectArrayTmpl<CInstallerVariable>& variables);
     void DumpPages(const VFoundation::VObjectArrayTmpl<CInstallerPage>& pages);
     void DumpSections(const VFoundation::VObjectArrayTmpl<CInstallerSection>& sections);
@@ -64,8 +78,19 @@ public:
     void AddException(const VFoundation::VString& text);
     void AddUninstallEntry(const VFoundation::VString& text, UninstallEntryKind kind);
 
+    // The folders of path that do not exist yet, outermost first (path itself last), so that a caller that
+    // makes them can record each one it made.
+    static std::vector<std::string> MissingFolders(const VFoundation::VString& path);
+    // Records the folders of a MissingFolders list that exist now as Folder entries, in list order; the
+    // last one is written as lastText (the path as the script named it). Folders that an uninstall never
+    // removes (roots, the home folder, the built-in folders) are left out.
+    void AddCreatedFolders(const std::vector<std::string>& folders, const VFoundation::VString& lastText);
+
     // Failure and Exception rows written so far (any thread may ask).
     uint32_t GetFailedRowCount() const { return m_failedRows.load(); }
+    // True once the install log or the uninstall script could not be opened or written (a full disk, a
+    // name that is no file name). The user is told the first time with an alert; the installation goes on.
+    bool HasRecordFailed() const { return m_recordFailed.load(); }
 
     // Entry texts of the uninstall script are escaped so that a name holding a line break cannot add an
     // entry, and so that a reader restores the exact name: a line feed becomes "\n", a carriage return
@@ -87,12 +112,16 @@ public:
 private:
     void WriteRow(const char* marker, const VFoundation::VString& text);
     void WriteLog(const char* text);
+    // After a write to file: when it failed, closes the file (so later writes are skipped) and reports it.
+    void CheckWritten(FILE*& file, const VFoundation::VString& path);
+    void ReportRecordFailure(const VFoundation::VString& path);
 
     FILE* m_log = nullptr;
     FILE* m_uninstall = nullptr;
     VFoundation::VObject* m_receiverObject = nullptr;
     ILogRowReceiver* m_receiver = nullptr;
     std::atomic<uint32_t> m_failedRows{0};
+    std::atomic<bool> m_recordFailed{false};
     VFoundation::VString* m_logPath;
     VFoundation::VString* m_uninstallPath;
 };

@@ -41,8 +41,9 @@ constexpr BuiltinFolder kBuiltinFolders[] = {
     {"STARTMENU_FOLDER", "Failed to find the Start menu programs folder"},
 };
 
-constexpr const char* kGlobalSettings[] = {"APPLICATION_NAME", "APPLICATION_DEVELOPER", "APPLICATION_VERSION",
-                                           "APPLICATION_HOMEPAGE", "APPLICATION_LOGPATH"};
+constexpr const char* kGlobalSettings[] = {"APPLICATION_NAME",    "APPLICATION_DEVELOPER",
+                                           "APPLICATION_VERSION", "APPLICATION_HOMEPAGE",
+                                           "APPLICATION_LOGPATH", "APPLICATION_ROLLBACK"};
 
 // An override from the environment (KIS_<NAME>) lets tests and the demo keep every folder in a sandbox.
 bool EnvironmentOverride(const char* name, std::string& value) {
@@ -94,50 +95,98 @@ bool IsConditional(const IInstallerInstruction* instruction) {
 
 } // namespace
 
-// Walks the kept lines of one script and hands them to the model.
+// Walks the kept lines of one script and hands them to the model. Each kept line comes with its line
+// number in the file, for the diagnostics sink and for the line of a script error.
 class CInstallScript::Parser {
 public:
-    Parser(CInstallScript& script, const std::vector<std::string>& lines)
-        : m_script(script), m_lines(lines) {}
+    using LineKind = IScriptDiagnostics::LineKind;
+    using DropReason = IScriptDiagnostics::DropReason;
+
+    Parser(CInstallScript& script, const std::vector<std::string>& lines,
+           const std::vector<uint32_t>& numbers)
+        : m_script(script), m_lines(lines), m_numbers(numbers), m_sink(script.m_diagnostics) {}
 
     void Run() {
         size_t index = 0;
         while (index < m_lines.size()) {
             const std::string& line = m_lines[index];
             if (line == "{Variables}") {
+                Read(index, LineKind::Tag);
                 m_variables = true;
                 index = ParseVariables(index + 1);
             } else if (line == "{GlobalSetup}") {
+                Read(index, LineKind::Tag);
                 m_globals = true;
                 index = ParseGlobals(index + 1);
             } else if (line == "{Pages}") {
+                Read(index, LineKind::Tag);
                 if (!m_variables || !m_globals)
-                    throw VException(
-                        0, nullptr,
-                        "Variables and Global setup must have been defined before the pages section");
+                    Refuse(index,
+                           "Variables and Global setup must have been defined before the pages section");
                 m_pages = true;
                 index = ParsePages(index + 1);
             } else if (line == "{PreRun}") {
+                Read(index, LineKind::Tag);
                 index = ParsePreRun(index + 1);
             } else if (line == "{Exclusive}") {
+                Read(index, LineKind::Tag);
                 index = ParseExclusive(index + 1);
             } else if (line == "{MainInstall}") {
+                Read(index, LineKind::Tag);
                 if (!m_variables || !m_globals || !m_pages)
-                    throw VException(0, nullptr,
-                                     "Variables and Pages and Globals must have been defined before the Main "
-                                     "install section");
+                    Refuse(index, "Variables and Pages and Globals must have been defined before the Main "
+                                  "install section");
                 index = ParseMainInstall(index + 1);
             } else {
+                Drop(index, DropReason::OutsideTag);
                 ++index;
             }
         }
     }
 
 private:
+    void Read(size_t index, LineKind kind, VObject* made = nullptr) {
+        if (m_sink) m_sink->LineRead(m_numbers[index], kind, m_lines[index], made);
+    }
+    void Drop(size_t index, DropReason reason) {
+        if (m_sink) m_sink->LineDropped(m_numbers[index], reason, m_lines[index]);
+    }
+    // A script error: thrown without a sink, reported to it otherwise.
+    void Report(size_t index, const VException& error) {
+        m_script.m_failureLine = m_numbers[index];
+        if (!m_sink) throw error;
+        m_sink->ScriptError(m_numbers[index], error);
+    }
+    void Refuse(size_t index, const char* message) { Report(index, VException(0, nullptr, message)); }
+    // Makes the instruction of a line; null when it makes none or its arguments were refused.
+    VRef<IInstallerInstruction> MakeInstruction(size_t index, VString& line) {
+        line.Assign(m_lines[index].c_str());
+        try {
+            VRef<IInstallerInstruction> instruction = VRef<IInstallerInstruction>::Adopt(
+                CInstructionFactory::CreateInstructionFromLine(line, &m_script));
+            if (instruction)
+                Read(index, LineKind::Instruction, instruction.Get());
+            else
+                Drop(index, DropReason::NoInstruction);
+            return instruction;
+        } catch (const VException& error) {
+            if (!m_sink) {
+                m_script.m_failureLine = m_numbers[index];
+                throw;
+            }
+            Report(index, error);
+            return VRef<IInstallerInstruction>();
+        }
+    }
+
     size_t BodyEnd(size_t index) const {
         while (index < m_lines.size() && m_lines[index][0] != '{')
             ++index;
         return index;
+    }
+
+    CInstallerVariable* LastVariable() const {
+        return m_script.GetVariables().GetObjectAtIndex(m_script.GetVariables().GetCount() - 1);
     }
 
     size_t ParseVariables(size_t index) {
@@ -152,6 +201,7 @@ private:
                 SplitAtFirstComma(line, name, value);
                 m_script.DeclareVariable(name.GetText(), value.GetText());
             }
+            Read(index, LineKind::Variable, LastVariable());
         }
         return end;
     }
@@ -164,20 +214,25 @@ private:
             if (line.find(',') == std::string::npos) {
                 VString message;
                 message.Format("Parsing global variable %s is missing the defined value", line.c_str());
-                throw VException(0, nullptr, message.GetText());
+                Refuse(index, message.GetText());
+                continue;
             }
             SplitAtFirstComma(line, name, value);
             if (name.IsEqual("APPLICATION_REGISTRY")) {
                 const int comma = value.Find(',');
                 if (comma >= 0) value.Assign(value.GetText(), static_cast<uint32_t>(comma)).Trim();
                 m_script.DeclareVariable(name.GetText(), value.GetText());
+                Read(index, LineKind::Variable, LastVariable());
                 continue;
             }
+            CInstallerVariable* declared = nullptr;
             for (const char* setting : kGlobalSettings)
                 if (name.IsEqual(setting)) {
                     m_script.DeclareVariable(name.GetText(), value.GetText());
+                    declared = LastVariable();
                     break;
                 }
+            Read(index, LineKind::Variable, declared);
         }
         return end;
     }
@@ -192,6 +247,7 @@ private:
             LogPrintf("Page str  = %s\n", line.c_str());
             if (line[0] == '!') {
                 LogPrintf("Opened proc\n");
+                Read(index, LineKind::BlockLine);
                 if (line == "!end") {
                     inBlock = false;
                 } else {
@@ -200,6 +256,8 @@ private:
                         blockPlatform = SectionPlatformWindows;
                     else if (line == "!MACOSX")
                         blockPlatform = SectionPlatformMac;
+                    else
+                        Drop(index, DropReason::UnknownBlock);
                 }
                 continue;
             }
@@ -210,9 +268,14 @@ private:
                     continue;
                 }
             }
-            if (line.find(',') == std::string::npos) continue;
+            if (line.find(',') == std::string::npos) {
+                Drop(index, DropReason::PageWithoutComma);
+                continue;
+            }
             SplitAtFirstComma(line, type, argument);
-            m_script.GetPages().AddObject(MakeRef<CInstallerPage>(type.GetText(), argument.GetText()).Get());
+            VRef<CInstallerPage> page = MakeRef<CInstallerPage>(type.GetText(), argument.GetText());
+            m_script.GetPages().AddObject(page.Get());
+            Read(index, LineKind::Page, page.Get());
         }
         return end;
     }
@@ -221,9 +284,7 @@ private:
         const size_t end = BodyEnd(index);
         VString line;
         for (; index < end; ++index) {
-            line.Assign(m_lines[index].c_str());
-            VRef<IInstallerInstruction> instruction = VRef<IInstallerInstruction>::Adopt(
-                CInstructionFactory::CreateInstructionFromLine(line, &m_script));
+            VRef<IInstallerInstruction> instruction = MakeInstruction(index, line);
             if (instruction) m_script.GetPreRunInstructions().AddObject(instruction.Get());
         }
         return end;
@@ -231,9 +292,11 @@ private:
 
     size_t ParseExclusive(size_t index) {
         const size_t end = BodyEnd(index);
-        for (; index < end; ++index)
-            m_script.GetExclusiveNames().AddObject(
-                VRef<VString>::Adopt(VString::Alloc(m_lines[index].c_str())).Get());
+        for (; index < end; ++index) {
+            VRef<VString> name = VRef<VString>::Adopt(VString::Alloc(m_lines[index].c_str()));
+            m_script.GetExclusiveNames().AddObject(name.Get());
+            Read(index, LineKind::Exclusive, name.Get());
+        }
         return end;
     }
 
@@ -243,30 +306,36 @@ private:
             line.Assign(m_lines[index].c_str());
             VStringTokenizer fields(line, ',');
             const uint32_t count = fields.CountTokens();
-            if (count < 4)
-                throw VException(0, nullptr, "The section doesnt have the full 3 arguments required!");
-            if (count < 5) throw VException(0, nullptr, "Failed to aquire all the arguments");
-            fields.NextToken(field);
-            fields.NextToken(field);
-            const int64_t size = IConditionalStatement::ParseCount(field);
-            fields.NextToken(name);
-            fields.NextToken(description);
-            fields.NextToken(flag);
-            platformText.Assign("");
-            fields.NextToken(platformText);
-            const SectionPlatform platform = PlatformOf(platformText.Trim());
-            VRef<CInstallerSection> section =
-                MakeRef<CInstallerSection>(name.Trim().GetText(), description.Trim().GetText(),
-                                           flag.Trim().IsEqual("Optional"), platform);
+            // A refused header leaves section null: its lines are still read (for their own errors)
+            // but kept nowhere.
+            VRef<CInstallerSection> section;
+            int64_t size = 0;
+            SectionPlatform platform = SectionPlatformNone;
+            if (count < 4) {
+                Refuse(index, "The section doesnt have the full 3 arguments required!");
+            } else if (count < 5) {
+                Refuse(index, "Failed to aquire all the arguments");
+            } else {
+                fields.NextToken(field);
+                fields.NextToken(field);
+                size = IConditionalStatement::ParseCount(field);
+                fields.NextToken(name);
+                fields.NextToken(description);
+                fields.NextToken(flag);
+                platformText.Assign("");
+                fields.NextToken(platformText);
+                platform = PlatformOf(platformText.Trim());
+                section = MakeRef<CInstallerSection>(name.Trim().GetText(), description.Trim().GetText(),
+                                                     flag.Trim().IsEqual("Optional"), platform);
+            }
+            Read(index, LineKind::Section, section.Get());
 
             for (++index; index < m_lines.size() && m_lines[index].find("{Section}") == std::string::npos;
                  ++index) {
-                line.Assign(m_lines[index].c_str());
-                VRef<IInstallerInstruction> instruction = VRef<IInstallerInstruction>::Adopt(
-                    CInstructionFactory::CreateInstructionFromLine(line, &m_script));
-                if (instruction) section->AddInstruction(instruction.Get());
+                VRef<IInstallerInstruction> instruction = MakeInstruction(index, line);
+                if (instruction && section) section->AddInstruction(instruction.Get());
             }
-            if (platform != SectionPlatformMac) {
+            if (section && platform != SectionPlatformMac) {
                 section->SetSize(size);
                 m_script.GetSections().AddObject(section.Get());
             }
@@ -276,10 +345,32 @@ private:
 
     CInstallScript& m_script;
     const std::vector<std::string>& m_lines;
+    const std::vector<uint32_t>& m_numbers;
+    IScriptDiagnostics* m_sink;
     bool m_variables = false;
     bool m_globals = false;
     bool m_pages = false;
 };
+
+bool CInstallScript::GetBuiltinFolder(const char* name, std::string& value) {
+    for (const BuiltinFolder& folder : kBuiltinFolders) {
+        if (std::strcmp(folder.name, name) != 0) continue;
+        try {
+            value = BuiltinValue(folder);
+            return true;
+        } catch (const VException&) {
+            return false;
+        }
+    }
+    return false;
+}
+
+std::vector<std::string> CInstallScript::GetBuiltinFolderNames() {
+    std::vector<std::string> names;
+    for (const BuiltinFolder& folder : kBuiltinFolders)
+        names.emplace_back(folder.name);
+    return names;
+}
 
 CInstallScript::CInstallScript(const char* userName)
     : m_pages(new VObjectArrayTmpl<CInstallerPage>()), m_sections(new VObjectArrayTmpl<CInstallerSection>()),
@@ -311,26 +402,43 @@ void CInstallScript::ReleaseLists() {
 }
 
 bool CInstallScript::Parse(const char* path) {
+    m_failureLine = 0;
     VFileManager* files = VFileManager::Instance();
     if (!path || !files->FileExistsAtPath(path)) return false;
     if (!VString(path).HasExtension("kis", false)) return false;
     ScriptReader reader;
     if (!reader.Open(path)) return false;
+    auto refuse = [this](uint32_t line, const char* reason) {
+        m_failureLine = line;
+        if (m_diagnostics) m_diagnostics->ScriptRefused(line, reason);
+        return false;
+    };
     std::string header;
-    if (!reader.ReadLine(header)) return false;
+    if (!reader.ReadLine(header))
+        return refuse(1, "the file is empty; its first line must be {KestrawinInstallSystem}");
     VString trimmed(header.c_str());
-    if (!trimmed.Trim().IsEqual("{KestrawinInstallSystem}")) return false;
+    if (!trimmed.Trim().IsEqual("{KestrawinInstallSystem}"))
+        return refuse(1, "the first line is not the header {KestrawinInstallSystem}");
+    // Bytes that are no text cannot come from a script's author; read on, they would end up in names.
+    if (uint32_t badLine = 0; !reader.HoldsOnlyTextAfterFirstLine(badLine)) {
+        LogPrintf("Script line %u holds a control character: %s is not a text file\n", badLine, path);
+        return refuse(badLine, "the line holds a control character: this is not a text file");
+    }
 
     std::vector<std::string> lines;
+    std::vector<uint32_t> numbers;
     std::string line;
     while (reader.ReadLine(line)) {
+        if (reader.WasLineCut() && m_diagnostics)
+            m_diagnostics->LineDropped(reader.GetLineNumber(), IScriptDiagnostics::DropReason::CutLine, line);
         size_t start = 0;
         while (start < line.size() && (line[start] == ' ' || line[start] == '\t'))
             ++start;
         if (start == line.size() || line[start] == '#') continue;
         lines.emplace_back(line, start);
+        numbers.push_back(reader.GetLineNumber());
     }
-    Parser(*this, lines).Run();
+    Parser(*this, lines, numbers).Run();
     return true;
 }
 
@@ -369,6 +477,21 @@ void CInstallScript::ExpandVariables(VString& text) const {
         VFileManager::MakeNativePath(text);
     }
     LogPrintf("Variable expansion stopped after %i rounds: %s\n", kMaxExpansionRounds, text.GetText());
+}
+
+bool CInstallScript::FindUnexpandedVariable(const VString& text, VString& name) {
+    const char* const start = text.GetText();
+    for (const char* open = std::strchr(start, '$'); open; open = std::strchr(open + 1, '$')) {
+        const char* close = std::strchr(open + 1, '$');
+        if (!close) return false;
+        const size_t length = static_cast<size_t>(close - open - 1);
+        const std::string candidate(open + 1, length);
+        if (length > 0 && candidate.find_first_of("/\\") == std::string::npos && candidate != "***") {
+            name.Assign(candidate.c_str());
+            return true;
+        }
+    }
+    return false;
 }
 
 int32_t CInstallScript::NextStep(IInstallerInstruction* instruction) {

@@ -4,8 +4,12 @@
 #include "engine/CInstallerSection.h"
 #include "engine/CInstallerVariable.h"
 #include "engine/IInstallerInstruction.h"
+#include "engine/IScriptDiagnostics.h"
 #include "foundation/VObjectArrayTmpl.h"
 #include "foundation/VString.h"
+
+#include <string>
+#include <vector>
 
 // The in-memory install script. It is itself the variable list and holds the pages, the sections, the
 // pre-run instructions and the exclusive names, all in script order. The entry creates it, parses the
@@ -26,8 +30,18 @@ public:
     ~CInstallScript() override;
 
     bool Parse(const char* path);
+    // With a sink, Parse reports what it reads, drops and refuses, and goes on after a script error
+    // (see IScriptDiagnostics). The sink is not owned and must outlive every Parse.
+    void SetDiagnostics(IScriptDiagnostics* diagnostics) { m_diagnostics = diagnostics; }
+    // The file line (from 1) of the script error or refused header that the last Parse met; 0 when it
+    // met none.
+    uint32_t GetFailureLine() const { return m_failureLine; }
     CInstallerVariable* FindVariable(const char* name) const;
     void ExpandVariables(VFoundation::VString& text) const;
+    // True when text still holds a variable reference ($NAME$: a name without '$' or a path separator
+    // between two '$') after expansion, as an undeclared or self-referring variable leaves it; name is
+    // that name.
+    static bool FindUnexpandedVariable(const VFoundation::VString& text, VFoundation::VString& name);
     void RunPreRun();
 
     // Appends a variable (the first declaration of a name wins in lookups).
@@ -47,6 +61,11 @@ public:
         return *m_exclusive;
     }
 
+    // The value of the built-in folder variable name as a new script would declare it (environment
+    // overrides included); false when the lookup fails or name is none of them.
+    static bool GetBuiltinFolder(const char* name, std::string& value);
+    static std::vector<std::string> GetBuiltinFolderNames();
+
     // The step a runner takes after instruction ran: a conditional statement's count (a count below 1
     // moves on by 1, with a diagnostic line), else 1.
     static int32_t NextStep(IInstallerInstruction* instruction);
@@ -59,4 +78,6 @@ private:
     VFoundation::VObjectArrayTmpl<CInstallerSection>* m_sections;
     VFoundation::VObjectArrayTmpl<IInstallerInstruction>* m_preRun;
     VFoundation::VObjectArrayTmpl<VFoundation::VString>* m_exclusive;
+    IScriptDiagnostics* m_diagnostics = nullptr;
+    uint32_t m_failureLine = 0;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/InstallOutcome.h"
 #include "foundation/VJob.h"
 #include "foundation/VRef.h"
 
@@ -29,16 +30,32 @@ public:
     float GetProgress() override;
     void Abort() override;
     float GetCurrentInstructionProgress() const;
+    // The overall progress with the running instruction's share filled as far as it has come: it moves
+    // during a long instruction and never goes back.
+    float GetDetailedProgress() const;
 
     bool IsAbortRequested() const { return m_abortRequested.load(); }
+    // The run's outcome for the program's exit code, once Run returned (finished: its result).
+    InstallOutcome::Record DescribeOutcome(bool finished) const;
+    // After Run: the run was aborted or stopped with rollback on (APPLICATION_ROLLBACK, true) and every
+    // change it recorded was undone.
+    bool HasRolledBack() const { return m_rolledBack.load(); }
 
 private:
+    bool RunSections();
+    bool IsRollbackOn() const;
+    // Undoes what this run recorded in the uninstall script (its own head), writing the rows to its log.
+    void RollBack();
     void AddProgress(float amount);
 
     std::atomic<bool> m_abortRequested{false};
+    // An AbortInstallation with Exit ended the run: a successful end whose own row is no failed step.
+    std::atomic<bool> m_endedByExit{false};
     std::atomic<float> m_progress{0.0f};
     CInstallScript* m_script = nullptr;
     VFoundation::VRef<CInstallLog> m_log;
     std::atomic<IInstallerInstruction*> m_currentInstruction{nullptr};
+    std::atomic<float> m_currentShare{0.0f};
     IZdrcaInstallHost* m_installHost = nullptr;
+    std::atomic<bool> m_rolledBack{false};
 };

@@ -117,4 +117,17 @@ IInstallerInstruction* CreateInstruction(const VString& keyword, const VString& 
     return entry ? entry->make(arguments) : nullptr;
 }
 
+std::vector<const char*> InstructionKeywords() {
+    std::vector<const char*> keywords;
+    for (const Keyword& entry : kKeywords)
+        keywords.push_back(entry.keyword);
+    return keywords;
+}
+
+bool IsInertKeyword(const char* keyword) {
+    for (const char* inert : kInertKeywords)
+        if (std::strcmp(inert, keyword) == 0) return true;
+    return false;
+}
+
 } // namespace CInstructionFactory

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 class CInstallScript;
 class IInstallerInstruction;
 
@@ -16,5 +18,9 @@ IInstallerInstruction* CreateInstructionFromLine(const VFoundation::VString& lin
 // The instruction for keyword with its argument text, or none. Constructors may throw VException.
 IInstallerInstruction* CreateInstruction(const VFoundation::VString& keyword,
                                          const VFoundation::VString& arguments);
+// The keywords that make an instruction, in the order they are compared.
+std::vector<const char*> InstructionKeywords();
+// True for a keyword that is accepted but makes nothing.
+bool IsInertKeyword(const char* keyword);
 
 } // namespace CInstructionFactory

@@ -5,13 +5,18 @@
 #include "application/platform/headless/HeadlessBackend.h"
 #include "application/platform/headless/HeadlessResponder.h"
 #include "engine/CInstallScript.h"
+#include "engine/CScriptChecker.h"
 #include "engine/CUnattendedInstallation.h"
+#include "engine/CUninstallCommand.h"
+#include "engine/InstallOutcome.h"
 #include "foundation/VException.h"
 #include "foundation/VFileManager.h"
 #include "foundation/VFoundation.h"
 #include "foundation/VLog.h"
 #include "foundation/VRef.h"
+#include "instructions/CZdrcaCopyDirectoryInstruction.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -65,6 +70,16 @@ bool FirstScriptIn(const VString& folder, VString& scriptPath) {
     if (!entries || entries->GetCount() == 0) return false;
     scriptPath.Assign(entries->GetObjectAtIndex(0)->GetName());
     return true;
+}
+
+// " (InstallScript.kis, line 24)" for a script error met on a line, also written to standard error in the
+// form compilers use; empty when the parse met no line.
+std::string ScriptPlace(const VString& scriptPath, uint32_t line, const char* message) {
+    if (line == 0) return std::string();
+    std::fprintf(stderr, "%s:%u: error: %s\n", scriptPath.GetText(), line, message);
+    VString name;
+    scriptPath.GetLastPathComponent(name);
+    return " (" + std::string(name.GetText()) + ", line " + std::to_string(line) + ")";
 }
 
 void StopLibraries() {
@@ -171,20 +186,7 @@ const char* CProgramOptions::Usage() {
 }
 
 bool CProgramEntry::LocateInstallScript(const VString& baseFolder, VString& scriptPath) {
-    VFileManager* files = VFileManager::Instance();
-    const VString standard = Joined(baseFolder, "Installer/InstallScript.kis");
-    if (files->FileExistsAtPath(standard.GetText())) {
-        scriptPath.Assign(standard);
-        return true;
-    }
-    if (FirstScriptIn(Joined(baseFolder, "Installer"), scriptPath)) return true;
-    const VString beside = Joined(baseFolder, "InstallScript.kis");
-    if (files->FileExistsAtPath(beside.GetText())) {
-        scriptPath.Assign(beside);
-        return true;
-    }
-    if (FirstScriptIn(baseFolder, scriptPath)) return true;
-
+    if (FindInstallScript(baseFolder, scriptPath)) return true;
     VApplication::AlertText(
         "Unable to automatically locate the InstallScript.\n This file should normally be located in\n"
         "CWD/Installer/InstallScript.kis\nPlease find the file required.");
@@ -198,6 +200,22 @@ bool CProgramEntry::LocateInstallScript(const VString& baseFolder, VString& scri
     VApplication::AlertText(
         "This applications needs an install script (*.kis) to run. Please try again later");
     return false;
+}
+
+bool CProgramEntry::FindInstallScript(const VString& baseFolder, VString& scriptPath) {
+    VFileManager* files = VFileManager::Instance();
+    const VString standard = Joined(baseFolder, "Installer/InstallScript.kis");
+    if (files->FileExistsAtPath(standard.GetText())) {
+        scriptPath.Assign(standard);
+        return true;
+    }
+    if (FirstScriptIn(Joined(baseFolder, "Installer"), scriptPath)) return true;
+    const VString beside = Joined(baseFolder, "InstallScript.kis");
+    if (files->FileExistsAtPath(beside.GetText())) {
+        scriptPath.Assign(beside);
+        return true;
+    }
+    return FirstScriptIn(baseFolder, scriptPath);
 }
 
 int CProgramEntry::Run(int argc, const char* const* argv) {
@@ -215,25 +233,97 @@ int CProgramEntry::Run(int argc, const char* const* argv) {
         std::printf("%s\n", kVersion);
         return 0;
     }
-    if (!options.silent && !m_frontEnd) {
+    if (options.check) return RunCheck(options);
+    if (options.list) return ListProducts(options);
+    if (!options.silent && !m_frontEnd && options.uninstall.empty()) {
         std::fprintf(stderr, "kis-installer: this build installs only unattended; run it with --silent\n");
         return kStartupFailure;
     }
-    return RunScript(options);
+    return RunWithDiagnostics(options);
+}
+
+// The diagnostic log goes where the options say for the whole run, the start-up and the shut-down (and its
+// memory report) included.
+int CProgramEntry::RunWithDiagnostics(const CProgramOptions& options) {
+    FILE* file = nullptr;
+    if (!options.diagnostics.empty()) {
+        file = std::fopen(options.diagnostics.c_str(), "w");
+        if (!file) {
+            std::fprintf(stderr, "kis-installer: cannot write the diagnostic log %s: %s\n",
+                         options.diagnostics.c_str(), std::strerror(errno));
+            return kStartupFailure;
+        }
+        VFoundation::RedirectConsoleStream(file);
+    } else if (options.quiet) {
+        VFoundation::RedirectConsoleStream(nullptr);
+    }
+    const int code = RunScript(options);
+    if (file || options.quiet) VFoundation::RestoreConsoleStream();
+    if (file) std::fclose(file);
+    return code;
+}
+
+int CProgramEntry::RunCheck(const CProgramOptions& options) {
+    VFoundation::InitializeLibrary();
+    VApplication::InitializeLibrary();
+    VApplication::SetBackend(std::make_shared<VApplication::HeadlessBackend>(
+        std::make_shared<VApplication::SilentResponder>(VApplication::SilentResponder::Options())));
+    VApplication::SetModule();
+    VApplication::SetNames("KIS", "Kestrawin");
+    if (!options.registry.empty()) VApplication::VRegistry::SetStoreLocation(options.registry.c_str());
+    std::string scriptPath = options.checkFile, medium;
+    int exitCode = kStartupFailure;
+    if (!scriptPath.empty()) {
+        medium = options.medium.empty() ? CScriptChecker::MediumOf(scriptPath) : options.medium;
+    } else {
+        VString baseFolder(options.medium.c_str());
+        if (options.medium.empty()) {
+            baseFolder = VApplication::GetModulePath();
+            baseFolder.RemoveLastPathComponent();
+        }
+        VString found;
+        if (FindInstallScript(baseFolder, found))
+            scriptPath = found.GetText();
+        else
+            std::fprintf(stderr, "kis-installer: no install script found in %s\n", baseFolder.GetText());
+        medium = baseFolder.GetText();
+    }
+    if (!scriptPath.empty()) exitCode = CScriptChecker::Run(scriptPath, medium, options.werror, stdout);
+    StopLibraries();
+    return exitCode;
+}
+
+int CProgramEntry::ListProducts(const CProgramOptions& options) {
+    VFoundation::InitializeLibrary();
+    VApplication::InitializeLibrary();
+    if (!options.registry.empty()) VApplication::VRegistry::SetStoreLocation(options.registry.c_str());
+    const int code = CUninstallCommand::List();
+    StopLibraries();
+    return code;
 }
 
 int CProgramEntry::RunScript(const CProgramOptions& options) {
     VFoundation::InitializeLibrary();
     VApplication::InitializeLibrary();
     const char* backendChoice = std::getenv("KIS_BACKEND");
-    const bool headless = options.silent || (backendChoice && std::strcmp(backendChoice, "headless") == 0);
+    // Without a window backend every run is unattended.
+    const bool headless =
+        options.silent || !m_frontEnd || (backendChoice && std::strcmp(backendChoice, "headless") == 0);
     VApplication::SilentResponder::Options answers;
     answers.confirmAnswer = options.confirmAnswer;
     answers.folderPath.Assign(options.location.c_str());
     if (headless)
         VApplication::SetBackend(std::make_shared<VApplication::HeadlessBackend>(
             std::make_shared<VApplication::SilentResponder>(answers)));
-    if (m_frontEnd && !m_frontEnd->Start(options, headless)) {
+    // An uninstall without a display runs unattended, as with --silent.
+    const auto startHeadless = [&] {
+        m_frontEnd->Stop();
+        VApplication::SetBackend(std::make_shared<VApplication::HeadlessBackend>(
+            std::make_shared<VApplication::SilentResponder>(answers)));
+        return m_frontEnd->Start(options, true);
+    };
+    if (m_frontEnd && !m_frontEnd->Start(options, headless) &&
+        (options.uninstall.empty() || headless || !startHeadless())) {
         std::fprintf(stderr,
                      "kis-installer: no display is available; run it with --silent to install unattended\n");
         StopLibraries();
@@ -248,22 +338,30 @@ int CProgramEntry::RunScript(const CProgramOptions& options) {
     }
     VApplication::SetNames("KIS", "Kestrawin");
     if (!options.registry.empty()) VApplication::VRegistry::SetStoreLocation(options.registry.c_str());
+    CZdrcaCopyDirectoryInstruction::SetDefaultJobCount(
+        options.jobs > 0 ? options.jobs : CZdrcaCopyDirectoryInstruction::OnlineProcessorJobs());
 
     int exitCode = kStartupFailure;
     CInstallScript* script = nullptr;
+    VString scriptPath;
     try {
         VString baseFolder = VApplication::GetModulePath();
         baseFolder.RemoveLastPathComponent();
-        VString scriptPath;
-        if (LocateInstallScript(baseFolder, scriptPath)) {
+        if (!options.uninstall.empty()) {
+            exitCode = CUninstallCommand::Run(options, m_frontEnd);
+        } else if (LocateInstallScript(baseFolder, scriptPath)) {
             script = new CInstallScript();
             if (!script->Parse(scriptPath.GetText())) {
-                VApplication::AlertText(
+                const std::string place = ScriptPlace(scriptPath, script->GetFailureLine(),
+                                                      "the installation script cannot be parsed");
+                VApplication::AlertBox(
                     "Failed to parse the installation script.\nCannot continue with execution.\n"
-                    "Please contact Kestrawin technical support\nsupport@kestrawin.com");
+                    "Please contact Kestrawin technical support\nsupport@kestrawin.com%s",
+                    place.c_str());
             } else {
                 for (const auto& [name, value] : options.variables)
                     script->SetVariable(name.c_str(), value.c_str());
+                if (options.rollback) script->SetVariable("APPLICATION_ROLLBACK", "true");
                 if (m_frontEnd) {
                     exitCode = m_frontEnd->Run(*script, options);
                 } else {
@@ -279,9 +377,12 @@ int CProgramEntry::RunScript(const CProgramOptions& options) {
     } catch (const VException& exception) {
         VString description;
         exception.GetDescription(description);
+        const std::string place = script ? ScriptPlace(scriptPath, script->GetFailureLine(),
+                                                       exception.GetDescriptionText().GetText())
+                                         : std::string();
         VApplication::AlertBox(
-            "Caught vexception in main function. Cannot continue operation.\nError reason: %s",
-            description.GetText());
+            "Caught vexception in main function. Cannot continue operation.\nError reason: %s%s",
+            description.GetText(), place.c_str());
         exitCode = kStartupFailure;
     } catch (...) {
         VApplication::AlertText("Caught unknown exception in main function. Cannot continue operation.\n");
@@ -290,5 +391,6 @@ int CProgramEntry::RunScript(const CProgramOptions& options) {
     if (script) script->Release();
     StopLibraries();
     if (m_frontEnd) m_frontEnd->Stop();
+    InstallOutcome::PrintPendingSummary();
     return exitCode;
 }

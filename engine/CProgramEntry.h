@@ -46,6 +46,7 @@ struct CProgramOptions {
 };
 
 class CInstallScript;
+class CUninstallScript;
 
 // What shows the installation: the wizard window. The engine runs a script unattended without one.
 // Called on the user-interface thread, in this order.
@@ -58,13 +59,16 @@ public:
     // Opens the window on the parsed script, runs the pre-run list and the message loop, and tells the user
     // to restart when an instruction asked for it. Returns the exit code.
     virtual int Run(CInstallScript& script, const CProgramOptions& options) = 0;
+    // Shows the uninstall wizard for the script, removes the product and returns the exit code: 0 when
+    // everything was removed, 1 when something failed or the user aborted.
+    virtual int RunUninstall(CUninstallScript& script, const CProgramOptions& options) = 0;
     virtual void Stop() = 0;
 };
 
 // The program: starts the libraries, finds and parses the install script, runs it and stops the
 // libraries again. Returns the exit code: the message loop's code, in silent mode 0 for a successful
-// installation, 1 for a failed or aborted one and 2 when a page refused to go on, and 255 for every
-// start-up failure.
+// installation, 1 for an aborted or stopped one, 2 when a page refused to go on and 3 when it ran to its
+// end with failed steps or an incomplete install record, and 255 for every start-up failure.
 class CProgramEntry {
 public:
     static constexpr int kStartupFailure = 255;
@@ -76,9 +80,15 @@ public:
 
     // Finds the install script below base folder by the four tries, else asks for one.
     static bool LocateInstallScript(const VFoundation::VString& baseFolder, VFoundation::VString& scriptPath);
+    // The four tries of LocateInstallScript, without asking.
+    static bool FindInstallScript(const VFoundation::VString& baseFolder, VFoundation::VString& scriptPath);
 
 private:
     int RunScript(const CProgramOptions& options);
+    // --check: reports the script's problems on standard output; installs, shows and writes nothing.
+    int RunCheck(const CProgramOptions& options);
+    int ListProducts(const CProgramOptions& options);
+    int RunWithDiagnostics(const CProgramOptions& options);
 
     IInstallerFrontEnd* m_frontEnd;
 };

@@ -18,14 +18,20 @@ class CUnattendedKitPieceHost;
 class CUnattendedInstallation : public VFoundation::IVJobDelegate, public CSetMessageHandler {
 public:
     explicit CUnattendedInstallation(CInstallScript& script);
+    // For RunJob alone.
+    CUnattendedInstallation();
     ~CUnattendedInstallation() override;
 
-    // Call on the user-interface thread. Returns 0 when the installation succeeded, 1 when it failed or
-    // was aborted. VException from the log setup passes to the caller.
+    // Call on the user-interface thread. Returns the exit code of InstallOutcome (0 succeeded, 1 aborted
+    // or stopped, 3 failed steps) and leaves the summary line on standard error. VException from the log
+    // setup passes to the caller.
     int Run();
     // The install location page's answer (--location): the page's variable takes the folder, made when it
     // is missing, as the page does on Next. Nothing for an empty folder or a script without the page.
     void ChooseLocation(const std::string& folder);
+    // Runs job (made with this object as its delegate) on a job server of its own the same way: 0 when it
+    // succeeded, 1 when it failed or was aborted.
+    int RunJob(VFoundation::VJob* job);
 
     void JobAdded(VFoundation::VJobServer* server, VFoundation::VJob* job) override;
     void JobStarted(VFoundation::VJobServer* server, VFoundation::VJob* job) override;
@@ -38,8 +44,9 @@ public:
 
 private:
     void Finish(int code);
+    void JobEnded(VFoundation::VJob* job, bool succeeded);
 
-    CInstallScript& m_script;
+    CInstallScript* m_script = nullptr;
     std::atomic<bool> m_finished{false};
     std::atomic<bool> m_rebootNeeded{false};
     std::unique_ptr<CUnattendedKitPieceHost> m_kitPieces;

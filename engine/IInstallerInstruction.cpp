@@ -24,6 +24,14 @@ void IInstallerInstruction::ExpandPath(VString& text) const {
     VFileManager::MakeNativePath(text);
 }
 
+bool IInstallerInstruction::ExpandPathArgument(VString& text, const char* who) const {
+    ExpandPath(text);
+    VString name;
+    if (!CInstallScript::FindUnexpandedVariable(text, name)) return true;
+    LogLine(false, "%s. Variable $%s$ could not be expanded in path %s", who, name.GetText(), text.GetText());
+    return false;
+}
+
 void IInstallerInstruction::LogLine(bool succeeded, const char* format, ...) const {
     if (!m_log) return;
     va_list arguments;

@@ -45,6 +45,10 @@ protected:
     // Expands the script's variables in text (when a script is set) and turns every '/' into the native
     // separator.
     void ExpandPath(VFoundation::VString& text) const;
+    // ExpandPath for a file-system path: false, with a failure row naming the variable ("<who>. ..."),
+    // when a variable reference is left in it. Such a path would otherwise make files and folders named
+    // after the reference wherever it leads.
+    bool ExpandPathArgument(VFoundation::VString& text, const char* who) const;
     // Expands the script's variables in text when a script is set.
     void ExpandText(VFoundation::VString& text) const;
     // A success or failure row, written only when a log is set.

@@ -1,5 +1,7 @@
 #include "foundation/VClass.h"
 
+#include "foundation/VLog.h"
+
 #include "foundation/VCriticalSection.h"
 #include "foundation/VObject.h"
 #include "foundation/VPtrArray.h"
@@ -231,8 +233,10 @@ void VClass::TearDownRegistry() {
             else if (record->m_shutDown)
                 record->m_shutDown();
             if (record->GetExistingCount() > 0) {
-                std::fprintf(stderr, "VClass: argh: %i instances still exist: %s\n",
-                             record->GetExistingCount(), record->GetName());
+                // The log may be gone by now: the line goes straight to the console stream.
+                if (FILE* console = GetConsoleStream())
+                    std::fprintf(console, "VClass: argh: %i instances still exist: %s\n",
+                                 record->GetExistingCount(), record->GetName());
                 g_survivors.push_back(record);
                 continue;
             }

@@ -92,6 +92,7 @@ int32_t VFileInfo::Release() const {
 void VFileInfo::Clear() {
     m_name.Assign("");
     m_isDirectory = false;
+    m_isLink = false;
     m_isWritable = false;
     m_exists = false;
     m_size = 0;

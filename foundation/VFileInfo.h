@@ -32,7 +32,10 @@ public:
     // The bare entry name or the full path, as the listing was asked. Never cut short.
     const char* GetName() const { return m_name.GetText(); }
     const VString& GetNameString() const { return m_name; }
+    // A folder, or a link to one (IsLink tells).
     bool IsDirectory() const { return m_isDirectory; }
+    // The entry is a symbolic link.
+    bool IsLink() const { return m_isLink; }
     // False when the entry carries the read-only mark.
     bool IsWritable() const { return m_isWritable; }
     bool Exists() const { return m_exists; }
@@ -43,6 +46,7 @@ public:
 
     void SetName(const char* name) { m_name.Assign(name); }
     void SetDirectory(bool isDirectory) { m_isDirectory = isDirectory; }
+    void SetLink(bool isLink) { m_isLink = isLink; }
     void SetWritable(bool isWritable) { m_isWritable = isWritable; }
     void SetExists(bool exists) { m_exists = exists; }
     void SetSize(uint64_t size) { m_size = size; }
@@ -60,6 +64,7 @@ private:
 
     VString m_name;
     bool m_isDirectory = false;
+    bool m_isLink = false;
     bool m_isWritable = false;
     bool m_exists = false;
     uint64_t m_size = 0;

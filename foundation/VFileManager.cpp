@@ -182,13 +182,24 @@ bool VFileManager::CopyDirectoryAtPath(const char* source, const char* destinati
 }
 
 bool VFileManager::CopyTree(const char* source, const char* destination, bool recursive) const {
+    // A linked folder at the destination may lead anywhere: nothing is copied through it.
+    if (IsLinkAtPath(destination)) {
+        LogPrintf("VFileManager::CopyDirectoryAtPath: %s is a link\n", destination);
+        return false;
+    }
     if (!CreateFoldersAtPath(destination, kCopiedFolderMode)) return false;
+    RemoveStaleTemporaryFiles(destination);
     VRef<VFileInfoArray> entries = DirectoryContentsAtPath(source, nullptr, true, false);
     if (!entries) return false;
     for (VFileInfo* entry : *entries) {
         const std::string from = Join(source, entry->GetName());
         const std::string to = Join(destination, entry->GetName());
         if (entry->IsDirectory()) {
+            if (entry->IsLink() && IsInsideFolder(source, from.c_str())) continue; // a loop back up the tree
+            if (IsLinkAtPath(to.c_str())) {
+                LogPrintf("VFileManager::CopyDirectoryAtPath: %s is a link\n", to.c_str());
+                return false;
+            }
             if (!CreateFoldersAtPath(to.c_str(), kCopiedFolderMode)) return false;
             // A file lost deeper down fails the whole copy, as one lost at this level does.
             if (recursive && !CopyTree(from.c_str(), to.c_str(), recursive)) return false;
@@ -204,6 +215,8 @@ bool VFileManager::CreateFoldersAtPath(const char* path, uint16_t mode) const {
     const char separator = PathSeparator();
     // Where the slash separates, a leading one is the root; where the backslash does, a drive is.
     VString accumulated(separator == '/' && path[0] == '/' ? "/" : "");
+    // The folders of the chain, outermost first.
+    std::vector<std::string> chain;
     std::string component;
     for (const char* p = path;; ++p) {
         // Where the backslash separates, the system takes the slash as a separator too.
@@ -217,16 +230,23 @@ bool VFileManager::CreateFoldersAtPath(const char* path, uint16_t mode) const {
                 accumulated.Assign(component.c_str());
             } else {
                 accumulated.AppendPathComponent(component.c_str());
-                const char* folder = accumulated.GetText();
-                // Another thread or process may make the same folder at the same time.
-                if (!DirectoryExistsAtPath(folder) && !FilePlatform::MakeDirectory(folder, mode) &&
-                    !DirectoryExistsAtPath(folder))
-                    return false;
+                chain.emplace_back(accumulated.GetText());
             }
             component.clear();
         }
-        if (*p == 0) return true;
+        if (*p == 0) break;
     }
+    // Looked at from the far end, so that making one folder below an existing one (a tree copy, at any
+    // depth) costs one look rather than one per level.
+    size_t missing = chain.size();
+    while (missing > 0 && !DirectoryExistsAtPath(chain[missing - 1].c_str()))
+        --missing;
+    for (; missing < chain.size(); ++missing) {
+        const char* folder = chain[missing].c_str();
+        // Another thread or process may make the same folder at the same time.
+        if (!FilePlatform::MakeDirectory(folder, mode) && !DirectoryExistsAtPath(folder)) return false;
+    }
+    return true;
 }
 
 VRef<VFileInfoArray> VFileManager::DirectoryContentsAtPath(const char* path, const char* extension, bool sort,
@@ -269,6 +289,7 @@ VRef<VFileInfoArray> VFileManager::DirectoryContentsAtPath(const char* path, con
         info->SetExists(true);
         info->SetWritable(status.isWritable);
         info->SetDirectory(status.isDirectory);
+        info->SetLink(status.isLink);
         if (sort) {
             keys.push_back({foldedNames.size(), static_cast<uint32_t>(entries.size()), status.isDirectory});
             for (size_t i = 0; i < nameLength; ++i)
@@ -304,20 +325,24 @@ VRef<VFileInfoArray> VFileManager::DirectoryContentsAtPath(const char* path, con
 
 bool VFileManager::ChangePermissionsAtPath(const char* path, uint16_t mode, bool recursive) const {
     FilePlatform::Status status;
-    if (!path || !FilePlatform::GetStatus(path, status)) return false;
-    const bool writable = (mode & 0200) != 0;
-    if (!status.isDirectory) return FilePlatform::SetWritable(path, writable);
+    if (!path || !FilePlatform::GetStatus(path, status, false)) return false;
+    return ChangePermissionsTree(path, (mode & 0200) != 0, recursive);
+}
+
+bool VFileManager::ChangePermissionsTree(const char* path, bool writable, bool recursive) const {
+    FilePlatform::Status status;
+    if (!FilePlatform::GetStatus(path, status, false)) return false;
+    // A link is changed at most itself (SetWritable leaves it), never walked into.
+    if (status.isLink || !status.isDirectory) return FilePlatform::SetWritable(path, writable);
     bool ok = FilePlatform::SetWritable(path, writable);
     VRef<VFileInfoArray> entries = DirectoryContentsAtPath(path, nullptr, true, true);
     if (!entries) return false;
     for (VFileInfo* entry : *entries) {
         if (!ok) break;
-        if (entry->IsDirectory()) {
-            ok = FilePlatform::SetWritable(entry->GetName(), writable);
-            if (ok && recursive) ok = ChangePermissionsAtPath(entry->GetName(), mode, recursive);
-        } else {
-            ok = ChangePermissionsAtPath(entry->GetName(), mode, recursive);
-        }
+        if (entry->IsLink()) continue;
+        ok = FilePlatform::SetWritable(entry->GetName(), writable);
+        if (ok && recursive && entry->IsDirectory())
+            ok = ChangePermissionsTree(entry->GetName(), writable, recursive);
     }
     return ok;
 }
@@ -335,7 +360,11 @@ bool VFileManager::ChangeOwnerAtPath(const char* path, const char* owner, bool r
 bool VFileManager::ChangeOwnerTree(const char* path, uint32_t userId, bool recursive) const {
     bool ok = FilePlatform::ChangeOwner(path, userId);
     if (!ok) LogPrintf("VFileManager::ChangeOwnerAtPath - ERR: cannot change the owner of %s\n", path);
-    if (!ok || !recursive || !DirectoryExistsAtPath(path)) return ok;
+    FilePlatform::Status status;
+    // A linked folder belongs to whoever made what it points at: it is not walked.
+    if (!ok || !recursive || !FilePlatform::GetStatus(path, status, false) || status.isLink ||
+        !status.isDirectory)
+        return ok;
     VRef<VFileInfoArray> entries = DirectoryContentsAtPath(path, nullptr, false, true);
     if (!entries) return false;
     for (VFileInfo* entry : *entries)
@@ -343,26 +372,67 @@ bool VFileManager::ChangeOwnerTree(const char* path, uint32_t userId, bool recur
     return true;
 }
 
-VRef<VData> VFileManager::ReadFileAtPath(const char* path) const {
-    FilePlatform::Status status;
-    if (!path || !FilePlatform::GetStatus(path, status) || status.isDirectory) return nullptr;
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) return nullptr;
-    VRef<VData> data;
-    const char* failure = nullptr;
+VRef<VData> VFileManager::ReadFileAtPath(const char* path, uint64_t maxBytes) const {
+    if (!path) return nullptr;
+    std::vector<uint8_t> bytes;
+    FilePlatform::ReadResult result = FilePlatform::ReadResult::ReadFailed;
     try {
-        data = MakeRef<VData>(static_cast<size_t>(status.size));
-        if (data->GetLength() > 0 &&
-            std::fread(data->GetBytes(), 1, data->GetLength(), file) != data->GetLength())
-            failure = "VFileManager::ReadFileAtPath: the file could not be read";
+        result = FilePlatform::ReadFile(path, maxBytes, bytes);
+        if (result == FilePlatform::ReadResult::Read) {
+            auto data = MakeRef<VData>(bytes.size());
+            if (!bytes.empty()) std::memcpy(data->GetBytes(), bytes.data(), bytes.size());
+            return data;
+        }
     } catch (const std::bad_alloc&) {
-        failure = "VFileManager::ReadFileAtPath: not enough memory for the file";
-    } catch (...) {
-        failure = "VFileManager::ReadFileAtPath: the file could not be read";
+        throw VException(0, this, "VFileManager::ReadFileAtPath: not enough memory for the file");
     }
-    std::fclose(file);
-    if (failure) throw VException(0, this, failure);
-    return data;
+    switch (result) {
+    case FilePlatform::ReadResult::NotAFile:
+        if (!DirectoryExistsAtPath(path)) LogPrintf("VFileManager::ReadFileAtPath: %s is not a file\n", path);
+        return nullptr;
+    case FilePlatform::ReadResult::TooLarge:
+        LogPrintf("VFileManager::ReadFileAtPath: %s is larger than %llu bytes\n", path,
+                  static_cast<unsigned long long>(maxBytes));
+        return nullptr;
+    case FilePlatform::ReadResult::ReadFailed:
+        throw VException(0, this, "VFileManager::ReadFileAtPath: the file could not be read");
+    default:
+        return nullptr;
+    }
+}
+
+std::FILE* VFileManager::OpenTextFileAtPath(const char* path, bool append) const {
+    std::FILE* file = FilePlatform::OpenTextFile(path, append);
+    if (!file) LogPrintf("VFileManager::OpenTextFileAtPath: cannot open %s for writing\n", path ? path : "");
+    return file;
+}
+
+bool VFileManager::WriteFileAtPath(const char* path, const void* bytes, size_t size, bool executable) const {
+    if (FilePlatform::ReplaceFile(path, bytes, size, executable)) return true;
+    LogPrintf("VFileManager::WriteFileAtPath: cannot write %s\n", path ? path : "");
+    return false;
+}
+
+int VFileManager::RemoveStaleTemporaryFiles(const char* folder) const {
+    if (!folder) return 0;
+    std::vector<std::string> stale;
+    FilePlatform::ListDirectory(folder, [&](const char* name, const FilePlatform::Status& status) {
+        if (!status.isDirectory && !status.isLink && FilePlatform::IsStaleTemporaryName(name))
+            stale.push_back(Join(folder, name));
+    });
+    int removed = 0;
+    for (const std::string& path : stale)
+        if (FilePlatform::RemoveFile(path.c_str()) == FilePlatform::RemoveResult::Removed) ++removed;
+    return removed;
+}
+
+bool VFileManager::IsLinkAtPath(const char* path) const {
+    FilePlatform::Status status;
+    return path && FilePlatform::GetStatus(path, status, false) && status.isLink;
+}
+
+bool VFileManager::IsInsideFolder(const char* path, const char* tree) const {
+    return path && tree && IsInside(path, tree);
 }
 
 void VFileManager::MakeNativePath(VString& path) {

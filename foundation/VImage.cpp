@@ -1,5 +1,8 @@
 #include "foundation/VImage.h"
 
+#include "foundation/FilePlatform.h"
+#include "foundation/VFileManager.h"
+
 #include "foundation/VClass.h"
 #include "foundation/VImageIOJPEG.h"
 #include "foundation/VImageIOTarga.h"
@@ -120,7 +123,7 @@ VImage* VImage::LoadTargaResource(const char* name) {
     full.AppendPathComponent(name ? name : "");
     if (!IsExistingFile(full.GetText())) LogPrintf("Can't find image resource: %s\n", full.GetText());
     VImage* image = VImageIOTarga::LoadImageFromFile(full.GetText());
-    if (!image) std::fprintf(stderr, "Error loading targa resource: %s\n", name ? name : "");
+    if (!image) VFoundation::LogPrintf("Error loading targa resource: %s\n", name ? name : "");
     return image;
 }
 
@@ -149,22 +152,14 @@ bool VImage::ResolvePath(const char* path, VString& out) {
 bool VImage::ReadFile(const char* path, std::vector<uint8_t>& out) {
     out.clear();
     if (!IsExistingFile(path)) return false;
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream) return false;
-    stream.seekg(0, std::ios::end);
-    const std::streamoff size = stream.tellg();
-    if (size < 0) return false;
-    stream.seekg(0, std::ios::beg);
+    // A pipe, a device or an outsized file is refused rather than waited on or read without end.
     try {
-        out.resize(size_t(size));
+        return FilePlatform::ReadFile(path, VFileManager::kDocumentSizeLimit, out) ==
+               FilePlatform::ReadResult::Read;
     } catch (const std::bad_alloc&) {
-        return false;
-    }
-    if (size > 0 && !stream.read(reinterpret_cast<char*>(out.data()), size)) {
         out.clear();
         return false;
     }
-    return true;
 }
 
 } // namespace VFoundation

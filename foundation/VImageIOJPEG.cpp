@@ -191,7 +191,7 @@ VImage* VImageIOJPEG::LoadImageFromData(const uint8_t* data, size_t size, const 
         }
         image->Release();
     }
-    std::fprintf(stderr, "Failed to load image: %s\n", name);
+    VFoundation::LogPrintf("Failed to load image: %s\n", name);
     return nullptr;
 }
 

@@ -2,6 +2,7 @@
 
 #include "foundation/VClass.h"
 #include "foundation/VImage.h"
+#include "foundation/VLog.h"
 
 #include <cstdio>
 #include <cstring>
@@ -151,7 +152,7 @@ VImage* VImageIOTarga::LoadImageFromFile(const char* path) {
         }
         image->Release();
     }
-    std::fprintf(stderr, "Failed to load image: %s\n", path ? path : "");
+    VFoundation::LogPrintf("Failed to load image: %s\n", path ? path : "");
     return nullptr;
 }
 

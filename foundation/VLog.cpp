@@ -28,6 +28,13 @@ VLog* g_current = nullptr;
 std::atomic<bool> g_shutDown{false};
 std::atomic<bool> g_notEnabled{true};
 std::atomic<bool> g_timerPrefixSuppressed{false};
+std::atomic<bool> g_consoleRedirected{false};
+std::atomic<FILE*> g_consoleStream{nullptr};
+
+// Null when the console is silenced.
+FILE* ConsoleStream() {
+    return g_consoleRedirected.load() ? g_consoleStream.load() : stderr;
+}
 
 VRef<VLog> CurrentLog() {
     std::lock_guard<std::mutex> lock(g_currentMutex);
@@ -48,10 +55,13 @@ VLog::~VLog() {
 
 void VLog::Write(const char* text) {
     if (!text) return;
+    FILE* stream = ConsoleStream();
+    if (!stream) return;
     if (!m_guard->TryEnter(100)) return;
-    std::fputs(text, stderr);
+    std::fputs(text, stream);
     const size_t length = std::strlen(text);
-    if (length > 0 && text[length - 1] != '\n') std::fputc('\n', stderr);
+    if (length > 0 && text[length - 1] != '\n') std::fputc('\n', stream);
+    if (stream != stderr) std::fflush(stream);
     m_guard->Leave();
 }
 
@@ -78,7 +88,7 @@ void LogPrintf(const char* format, ...) {
     va_list arguments;
     va_start(arguments, format);
     if (g_shutDown.load() || g_notEnabled.load()) {
-        std::vfprintf(stderr, format, arguments);
+        if (FILE* stream = ConsoleStream()) std::vfprintf(stream, format, arguments);
         va_end(arguments);
         return;
     }
@@ -143,6 +153,22 @@ VLog* GetLog() {
 
 void SuppressLogTimerPrefix(bool suppress) {
     g_timerPrefixSuppressed.store(suppress);
+}
+
+void RedirectConsoleStream(FILE* stream) {
+    std::fflush(ConsoleStream() ? ConsoleStream() : stderr);
+    g_consoleStream.store(stream);
+    g_consoleRedirected.store(true);
+}
+
+FILE* GetConsoleStream() {
+    return ConsoleStream();
+}
+
+void RestoreConsoleStream() {
+    if (FILE* stream = ConsoleStream()) std::fflush(stream);
+    g_consoleRedirected.store(false);
+    g_consoleStream.store(nullptr);
 }
 
 namespace LogState {

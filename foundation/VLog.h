@@ -3,6 +3,7 @@
 #include "foundation/VObject.h"
 
 #include <cstdint>
+#include <cstdio>
 
 namespace VFoundation {
 
@@ -51,6 +52,14 @@ void SetLog(VLog* log);
 VLog* GetLog();
 // Turns the elapsed-seconds prefix off or on for every log.
 void SuppressLogTimerPrefix(bool suppress);
+// Where the console log writes, and where diagnostic lines go while no log takes them (before the library
+// starts and after it stops): standard error until redirected. A null stream discards them (a quiet
+// run); RestoreConsoleStream goes back to standard error. The caller keeps a stream open until it is
+// replaced.
+void RedirectConsoleStream(FILE* stream);
+void RestoreConsoleStream();
+// The console stream now; null when silenced.
+FILE* GetConsoleStream();
 
 namespace LogState {
 // Called by the library's start and shut-down.

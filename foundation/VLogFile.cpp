@@ -1,5 +1,6 @@
 #include "foundation/VLogFile.h"
 
+#include "foundation/FilePlatform.h"
 #include "foundation/VClass.h"
 #include "foundation/VCriticalSection.h"
 
@@ -33,7 +34,8 @@ void VLogFile::Write(const char* text) {
 bool VLogFile::Open(const char* path) {
     if (m_file || !path) return false;
     m_path = path;
-    m_file = std::fopen(m_path.c_str(), "w");
+    // Not inherited by the programs that the process starts, and never written through a link.
+    m_file = FilePlatform::OpenTextFile(m_path.c_str(), false);
     if (!m_file) {
         m_path.clear();
         return false;

@@ -31,7 +31,7 @@ CChangeOwnerInstruction::~CChangeOwnerInstruction() = default;
 bool CChangeOwnerInstruction::Execute() {
     VString path(m_path);
     VString owner(m_owner);
-    ExpandPath(path);
+    if (!ExpandPathArgument(path, "ChangeOwner")) return false;
     ExpandText(owner);
 
     VFileManager* files = VFileManager::Instance();

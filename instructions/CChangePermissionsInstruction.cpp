@@ -31,7 +31,7 @@ CChangePermissionsInstruction::~CChangePermissionsInstruction() = default;
 
 bool CChangePermissionsInstruction::Execute() {
     VString path(m_path);
-    ExpandPath(path);
+    if (!ExpandPathArgument(path, "ChangePermissions")) return false;
 
     VFileManager* files = VFileManager::Instance();
     if (!files->FileExistsAtPath(path.GetText())) {

@@ -5,9 +5,10 @@
 #include "foundation/VStringTokenizer.h"
 #include "instructions/InstructionArguments.h"
 
-#include <algorithm>
 #include <filesystem>
+#include <string>
 #include <system_error>
+#include <vector>
 
 using VFoundation::VFileInfo;
 using VFoundation::VFileManager;
@@ -36,10 +37,6 @@ bool IsBelow(const std::string& inner, const std::string& outer) {
     return outer.back() == separator || inner[outer.size()] == separator;
 }
 
-bool IsOnChain(const std::vector<std::string>& chain, const std::string& folder) {
-    return std::find(chain.begin(), chain.end(), folder) != chain.end();
-}
-
 } // namespace
 
 CCopyDirectoryInstruction::CCopyDirectoryInstruction(const VString& arguments)
@@ -65,16 +62,15 @@ CCopyDirectoryInstruction::~CCopyDirectoryInstruction() = default;
 bool CCopyDirectoryInstruction::Execute() {
     VString source(m_source);
     VString destination(m_destination);
-    ExpandPath(source);
-    ExpandPath(destination);
+    if (!ExpandPathArgument(source, "CopyDirectory") || !ExpandPathArgument(destination, "CopyDirectory"))
+        return false;
 
     if (!VFileManager::Instance()->DirectoryExistsAtPath(source.GetText())) {
         LogLine(false, "CopyDirectory. Source dir %s doesnt exist", source.GetText());
         return false;
     }
     SetProgress(0.0f);
-    FolderChain chain;
-    const uint32_t count = CountFiles(source, chain);
+    const uint32_t count = CountFiles(source);
     if (count == 0) {
         LogLine(false, "CopyDirectory, 0 copy paths");
         return false;
@@ -89,75 +85,74 @@ bool CCopyDirectoryInstruction::Execute() {
         LogLine(false, "CopyDirectory, Src=%s Dst=%s", source.GetText(), destination.GetText());
         return false;
     }
-    chain.clear();
-    return CopyTree(source, destination, chain);
+    return CopyTree(source, destination);
 }
 
-uint32_t CCopyDirectoryInstruction::CountFiles(const VString& folder, FolderChain& chain) const {
-    const std::string canonical = CanonicalFolder(folder.GetText());
-    if (IsOnChain(chain, canonical)) return 0;
+bool CCopyDirectoryInstruction::LeadsBack(const VString& folder, const VFileInfo& entry,
+                                          const VString& child) const {
+    return entry.IsLink() && VFileManager::Instance()->IsInsideFolder(folder.GetText(), child.GetText());
+}
+
+uint32_t CCopyDirectoryInstruction::CountFiles(const VString& folder) const {
     auto entries = VFileManager::Instance()->DirectoryContentsAtPath(folder.GetText(), nullptr, true, true);
     if (!entries) return 0;
-    chain.push_back(canonical);
     uint32_t count = 0;
     for (VFileInfo* entry : *entries) {
         if (!entry->IsDirectory())
             ++count;
-        else if (m_recursive)
-            count += CountFiles(entry->GetNameString(), chain);
+        else if (m_recursive && !LeadsBack(folder, *entry, entry->GetNameString()))
+            count += CountFiles(entry->GetNameString());
     }
-    chain.pop_back();
     return count;
 }
 
-bool CCopyDirectoryInstruction::CopyTree(const VString& source, const VString& destination,
-                                         FolderChain& chain) {
+bool CCopyDirectoryInstruction::CopyTree(const VString& source, const VString& destination) {
     VFileManager* files = VFileManager::Instance();
     if (source.IsEqual(destination) || !files->DirectoryExistsAtPath(source.GetText())) return false;
-    const std::string canonical = CanonicalFolder(source.GetText());
-    if (IsOnChain(chain, canonical)) return true;
-
+    // A link where a folder is to be filled may lead anywhere: the copy stops there.
+    if (files->IsLinkAtPath(destination.GetText())) {
+        LogLine(false, "CopyDirectory, Src=%s Dst=%s", source.GetText(), destination.GetText());
+        return false;
+    }
     if (!files->DirectoryExistsAtPath(destination.GetText())) {
+        // Its missing parents are made too, and are the installation's as much as the folder itself.
+        const std::vector<std::string> missing = CInstallLog::MissingFolders(destination);
         if (!files->CreateFoldersAtPath(destination.GetText(), InstructionArguments::kDefaultMode))
             return false;
-        LogUninstallEntry(destination, UninstallFolder);
+        if (GetLog()) GetLog()->AddCreatedFolders(missing, destination);
     }
+    files->RemoveStaleTemporaryFiles(destination.GetText());
     auto entries = files->DirectoryContentsAtPath(source.GetText(), nullptr, true, false);
     if (!entries) return false;
 
-    chain.push_back(canonical);
-    bool copied = true;
     for (VFileInfo* entry : *entries) {
         VString childSource(source);
         VString childDestination(destination);
         childSource.AppendPathComponent(entry->GetName());
         childDestination.AppendPathComponent(entry->GetName());
         if (entry->IsDirectory()) {
+            if (LeadsBack(source, *entry, childSource)) continue;
+            if (files->IsLinkAtPath(childDestination.GetText())) {
+                LogLine(false, "CopyDirectory, Src=%s Dst=%s", childSource.GetText(),
+                        childDestination.GetText());
+                return false;
+            }
             if (!files->DirectoryExistsAtPath(childDestination.GetText())) {
                 if (!files->CreateFoldersAtPath(childDestination.GetText(),
-                                                InstructionArguments::kDefaultMode)) {
-                    copied = false;
-                    break;
-                }
+                                                InstructionArguments::kDefaultMode))
+                    return false;
                 LogUninstallEntry(childDestination, UninstallFolder);
             }
             // A file that fails deeper down fails the whole copy, as one at the top does.
-            if (m_recursive && !CopyTree(childSource, childDestination, chain)) {
-                copied = false;
-                break;
-            }
+            if (m_recursive && !CopyTree(childSource, childDestination)) return false;
         } else {
             const bool fileCopied = files->CopyFileAtPath(childSource.GetText(), childDestination.GetText());
             LogLine(fileCopied, "CopyDirectory, Src=%s Dst=%s", childSource.GetText(),
                     childDestination.GetText());
-            if (!fileCopied) {
-                copied = false;
-                break;
-            }
+            if (!fileCopied) return false;
             LogUninstallEntry(childDestination, UninstallFile);
             AddProgress(m_fileStep);
         }
     }
-    chain.pop_back();
-    return copied;
+    return true;
 }

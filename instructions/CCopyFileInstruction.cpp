@@ -32,14 +32,16 @@ CCopyFileInstruction::~CCopyFileInstruction() = default;
 bool CCopyFileInstruction::Execute() {
     VString source(m_source);
     VString destination(m_destination);
-    ExpandPath(source);
-    ExpandPath(destination);
+    if (!ExpandPathArgument(source, "CopyFile") || !ExpandPathArgument(destination, "CopyFile")) return false;
 
     VFileManager* files = VFileManager::Instance();
     if (!files->FileExistsAtPath(source.GetText())) {
         LogLine(false, "CopyFile. Source file %s doesnt exist", source.GetText());
         return false;
     }
+    VString folder;
+    destination.GetParentPath(folder);
+    files->RemoveStaleTemporaryFiles(folder.IsEmpty() ? "." : folder.GetText());
     const bool copied = files->CopyFileAtPath(source.GetText(), destination.GetText());
     LogLine(copied, "CopyFile. Src=%s, Dst=%s", source.GetText(), destination.GetText());
     if (!copied) return false;

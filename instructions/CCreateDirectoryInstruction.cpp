@@ -4,6 +4,9 @@
 #include "foundation/VFileManager.h"
 #include "instructions/InstructionArguments.h"
 
+#include <string>
+#include <vector>
+
 using VFoundation::VFileManager;
 using VFoundation::VString;
 
@@ -18,9 +21,12 @@ CCreateDirectoryInstruction::~CCreateDirectoryInstruction() = default;
 
 bool CCreateDirectoryInstruction::Execute() {
     VString path(m_path);
-    ExpandPath(path);
+    if (!ExpandPathArgument(path, "CreateDirectory")) return false;
+    const std::vector<std::string> missing = CInstallLog::MissingFolders(path);
     const bool created =
         VFileManager::Instance()->CreateFoldersAtPath(path.GetText(), InstructionArguments::kDefaultMode);
     LogLine(created, "CreateDirectory. DST=%s", path.GetText());
+    // The folders it made are the installation's, for the uninstaller to remove when they are empty.
+    if (GetLog()) GetLog()->AddCreatedFolders(missing, path);
     return created;
 }

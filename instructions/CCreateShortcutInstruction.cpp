@@ -27,8 +27,9 @@ bool CCreateShortcutInstruction::Execute() {
     VString shortcutPath(m_shortcutPath);
     VString targetPath(m_targetPath);
     VString description(m_description);
-    ExpandPath(shortcutPath);
-    ExpandPath(targetPath);
+    if (!ExpandPathArgument(shortcutPath, "CreateShortcut") ||
+        !ExpandPathArgument(targetPath, "CreateShortcut"))
+        return false;
     ExpandPath(description);
 
     ProgramPlatform::InitializeComponents();

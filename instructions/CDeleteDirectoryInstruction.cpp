@@ -5,24 +5,12 @@
 #include "foundation/VStringTokenizer.h"
 #include "instructions/InstructionArguments.h"
 
-#include <filesystem>
-#include <system_error>
-
 using VFoundation::VFileInfo;
 using VFoundation::VFileManager;
 using VFoundation::VString;
 using VFoundation::VStringTokenizer;
 
 V_IMPLEMENT_ABSTRACT_CLASS(CDeleteDirectoryInstruction, IInstallerInstruction)
-
-namespace {
-
-bool IsLink(const char* path) {
-    std::error_code error;
-    return std::filesystem::is_symlink(path, error);
-}
-
-} // namespace
 
 CDeleteDirectoryInstruction::CDeleteDirectoryInstruction(const VString& arguments)
     : IInstallerInstruction(GetClassRecord()) {
@@ -39,27 +27,32 @@ CDeleteDirectoryInstruction::~CDeleteDirectoryInstruction() = default;
 
 bool CDeleteDirectoryInstruction::Execute() {
     VString path(m_path);
-    ExpandPath(path);
+    if (!ExpandPathArgument(path, "DeleteDirectory")) return false;
 
     VFileManager* files = VFileManager::Instance();
     if (!files->DirectoryExistsAtPath(path.GetText())) {
         LogLine(false, "DeleteDirectory. Directory %s doesnt exist", path.GetText());
         return false;
     }
-    if (!m_recursive) {
-        auto entries = files->DirectoryContentsAtPath(path.GetText(), nullptr, false, false);
-        if (entries && entries->GetCount() > 0) {
-            LogLine(false, "DeleteDirectory. Cannot delete %s as it is not empty and not recursive",
-                    path.GetText());
-            return false;
-        }
-    }
-    if (m_force &&
-        !files->ChangePermissionsAtPath(path.GetText(), InstructionArguments::kDefaultMode, m_recursive))
-        return false;
-
     bool removed = false;
-    if (!m_recursive || EmptyFolder(path)) removed = files->RemoveDirectoryAtPath(path.GetText());
+    if (files->IsLinkAtPath(path.GetText())) {
+        // A link in the folder's place goes by itself: what it points at belongs to someone else,
+        // whatever the options say.
+        removed = files->RemoveFileAtPath(path.GetText());
+    } else {
+        if (!m_recursive) {
+            auto entries = files->DirectoryContentsAtPath(path.GetText(), nullptr, false, false);
+            if (entries && entries->GetCount() > 0) {
+                LogLine(false, "DeleteDirectory. Cannot delete %s as it is not empty and not recursive",
+                        path.GetText());
+                return false;
+            }
+        }
+        if (m_force &&
+            !files->ChangePermissionsAtPath(path.GetText(), InstructionArguments::kDefaultMode, m_recursive))
+            return false;
+        if (!m_recursive || EmptyFolder(path)) removed = files->RemoveDirectoryAtPath(path.GetText());
+    }
     LogLine(removed, "DeleteDirectory. Folder=%s, Options=[Rec=%s,Force=%s]", path.GetText(),
             InstructionArguments::FlagText(m_recursive), InstructionArguments::FlagText(m_force));
     return removed;
@@ -75,7 +68,7 @@ bool CDeleteDirectoryInstruction::EmptyFolder(const VString& folder) const {
     for (VFileInfo* entry : *entries) {
         if (!ok) continue;
         const char* path = entry->GetName();
-        if (IsLink(path)) {
+        if (entry->IsLink()) {
             // A link goes by itself: the folder or file it points at belongs to someone else.
             ok = files->RemoveFileAtPath(path);
         } else if (entry->IsDirectory()) {

@@ -23,7 +23,7 @@ CDeleteFileInstruction::~CDeleteFileInstruction() = default;
 
 bool CDeleteFileInstruction::Execute() {
     VString path(m_path);
-    ExpandPath(path);
+    if (!ExpandPathArgument(path, "DeleteFile")) return false;
 
     VFileManager* files = VFileManager::Instance();
     if (!files->FileExistsAtPath(path.GetText())) {

@@ -36,10 +36,13 @@ bool CDeleteRegistryInstruction::Execute() {
     ExpandPath(subkeyName);
 
     bool deleted = false;
+    bool storeFailed = false;
     {
         VApplication::VRegistry registry(keyPath.GetText());
         deleted = registry.DeleteSubkey(subkeyName.GetText());
+        storeFailed = registry.HasStoreFailed();
     }
     LogLine(deleted, "DeleteRegistry. Key=%s", subkeyName.GetText());
-    return true;
+    // A subkey that is not there is no failure of the step; a store that cannot be used is.
+    return !storeFailed;
 }

@@ -35,7 +35,7 @@ CExecuteApplicationInstruction::~CExecuteApplicationInstruction() = default;
 
 bool CExecuteApplicationInstruction::Execute() {
     VString program(m_program);
-    ExpandPath(program);
+    if (!ExpandPathArgument(program, "ExecuteApplication")) return false;
     if (!VFileManager::Instance()->FileExistsAtPath(program.GetText())) {
         LogLine(false, "ExecuteApplication. Application file %s doesnt exist", program.GetText());
         return false;

@@ -49,7 +49,7 @@ const char* CExecuteFileInstruction::ReasonForCode(int code) {
 
 bool CExecuteFileInstruction::Execute() {
     VString path(m_path);
-    ExpandPath(path);
+    if (!ExpandPathArgument(path, "ExecuteFile")) return false;
 
     bool isFolder = false;
     if (!VFileManager::Instance()->FileExistsAtPath(path.GetText(), &isFolder)) {

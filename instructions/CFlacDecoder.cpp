@@ -1,5 +1,7 @@
 #include "instructions/CFlacDecoder.h"
 
+#include "foundation/FilePlatform.h"
+
 #include <FLAC/stream_decoder.h>
 
 #include <cstdio>
@@ -142,8 +144,10 @@ struct CFlacDecoder::Callbacks {
     static FLAC__StreamDecoderWriteStatus Write(const FLAC__StreamDecoder*, const FLAC__Frame* frame,
                                                 const FLAC__int32* const buffer[], void* clientData) {
         auto* self = static_cast<CFlacDecoder*>(clientData);
+        // Every frame must agree with the stream's header, which the WAVE header was written from.
         if (self->m_failed || !self->m_headerWritten || frame->header.channels != self->m_channels ||
-            frame->header.bits_per_sample != self->m_bitsPerSample) {
+            frame->header.bits_per_sample != self->m_bitsPerSample ||
+            frame->header.sample_rate != self->m_sampleRate) {
             self->m_failed = true;
             return FLAC__STREAM_DECODER_WRITE_STATUS_ABORT;
         }
@@ -212,7 +216,10 @@ int CFlacDecoder::Decode(const char* sourcePath, const char* outputPath) {
     bool ok = FLAC__stream_decoder_process_until_end_of_metadata(decoder) && !m_failed && m_haveStreamInfo &&
               m_channels > 0 && m_bitsPerSample >= 4 && m_bitsPerSample <= 32;
     if (ok) {
-        m_output = std::fopen(outputPath, "wb");
+        // A file or link at the output name is replaced, never written through: it is removed and the
+        // output created anew, only when nothing is there and not inherited by child processes.
+        std::remove(outputPath);
+        m_output = VFoundation::FilePlatform::CreateNewFile(outputPath);
         ok = m_output != nullptr;
     }
     if (ok) {

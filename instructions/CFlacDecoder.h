@@ -9,10 +9,11 @@
 // for other sample sizes, more than two channels or a channel mask tag
 // (WAVEFORMATEXTENSIBLE_CHANNEL_MASK) that is not the default.
 //
-// A decode succeeds only when the whole stream decoded without a frame error, the sample count agrees
-// with the stream's header and the stream's MD5 signature (when it carries one) matches the audio. The
-// output is opened (an existing file overwritten) only once the stream's header has been read; a failure
-// after that removes it, so a failed decode never leaves a damaged file behind. Nothing is printed.
+// A decode succeeds only when the whole stream decoded without a frame error, every frame agrees with the
+// stream's header on channels, sample size and sample rate, the sample count agrees with it and the stream's
+// MD5 signature (when it carries one) matches the audio. The output is created (an existing file or link at
+// its name replaced, never written through) only once the stream's header has been read; a failure after that
+// removes it, so a failed decode never leaves a damaged file behind. Nothing is printed.
 //
 // One instance decodes one file at a time and can be used again and again; it keeps its libFLAC decoder
 // and buffers between calls. Instances share nothing, so two threads may each use their own.

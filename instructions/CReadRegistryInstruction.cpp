@@ -49,6 +49,11 @@ bool CReadRegistryInstruction::Execute() {
     {
         VApplication::VRegistry registry(keyPath.GetText());
         registry.GetString(valueName.GetText(), "NULL", value);
+        if (registry.HasStoreFailed()) {
+            LogLine(false, "ReadRegistry. The settings store %s cannot be read",
+                    VApplication::VRegistry::GetStoreLocation().c_str());
+            return false;
+        }
     }
     if (value.IsEqual("NULL")) {
         LogLine(false, "ReadRegistry. Failed to read registry value for key %s properly",

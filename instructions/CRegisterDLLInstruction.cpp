@@ -16,7 +16,7 @@ CRegisterDLLInstruction::~CRegisterDLLInstruction() = default;
 
 bool CRegisterDLLInstruction::Execute() {
     VString path(m_path);
-    ExpandPath(path);
+    if (!ExpandPathArgument(path, "CRegisterDLLInstruction")) return false;
     const LibraryRegistration::Outcome outcome = LibraryRegistration::Call(path, "DllRegisterServer", false);
     const bool succeeded = outcome == LibraryRegistration::Outcome::Succeeded;
     LogLine(succeeded, LibraryRegistration::RowFormat(outcome), GetClassName(), path.GetText());

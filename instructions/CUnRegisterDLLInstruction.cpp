@@ -16,7 +16,7 @@ CUnRegisterDLLInstruction::~CUnRegisterDLLInstruction() = default;
 
 bool CUnRegisterDLLInstruction::Execute() {
     VString path(m_path);
-    ExpandPath(path);
+    if (!ExpandPathArgument(path, "CUnRegisterDLLInstruction")) return false;
     const LibraryRegistration::Outcome outcome = LibraryRegistration::Call(path, "DllUnregisterServer", true);
     const bool succeeded = outcome == LibraryRegistration::Outcome::Succeeded;
     LogLine(succeeded, LibraryRegistration::RowFormat(outcome), GetClassName(), path.GetText());

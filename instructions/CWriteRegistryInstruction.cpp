@@ -39,11 +39,14 @@ bool CWriteRegistryInstruction::Execute() {
     ExpandPath(keyPath);
     ExpandPath(valueName);
 
+    bool stored = false;
     {
         VApplication::VRegistry registry(keyPath.GetText());
-        registry.SetString(valueName.GetText(), valueText.GetText());
+        stored = registry.SetString(valueName.GetText(), valueText.GetText());
     }
-    LogLine(true, "WriteRegistry. Key=%s, value=%s", valueName.GetText(), valueText.GetText());
+    LogLine(stored, "WriteRegistry. Key=%s, value=%s", valueName.GetText(), valueText.GetText());
+    // A value that was not stored is nothing for the uninstaller to remove.
+    if (!stored) return false;
     VString entry;
     entry.Format("%s,%s,%s", keyPath.GetText(), valueName.GetText(), valueText.GetText());
     LogUninstallEntry(entry, UninstallRegistry);

@@ -9,10 +9,15 @@
 #include "foundation/VRef.h"
 #include "foundation/VStringTokenizer.h"
 #include "instructions/CFlacDecoder.h"
+#include "instructions/CZdrcaDecodePool.h"
 #include "instructions/InstructionArguments.h"
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
 
 using VFoundation::VException;
 using VFoundation::VFileInfo;
@@ -28,6 +33,8 @@ V_IMPLEMENT_ABSTRACT_CLASS(CZdrcaCopyDirectoryInstruction, IInstallerInstruction
 namespace {
 
 constexpr char kCompressedExtension[] = "zdrca";
+
+std::atomic<int> g_defaultJobs{1};
 
 bool IsCompressedFile(const VFileInfo& entry) {
     return !entry.IsDirectory() && entry.GetNameString().HasExtension(kCompressedExtension, false);
@@ -84,7 +91,33 @@ bool CZdrcaCopyDirectoryInstruction::Execute() {
         return false;
     }
     m_folderStep = 1.0f / static_cast<float>(pathCount);
-    return CopyFolder(source, destination);
+    if (GetJobCount() > 1) {
+        CZdrcaDecodePool::DecodeFunction decode;
+        if (m_decode)
+            decode = [this](const std::string& source, const std::string& output) {
+                return m_decode(VString(source.c_str()), VString(output.c_str()));
+            };
+        m_pool = std::make_unique<CZdrcaDecodePool>(GetJobCount(), std::move(decode), m_stopRequested);
+    }
+    const bool result = CopyFolder(source, destination);
+    m_pool.reset();
+    return result;
+}
+
+int CZdrcaCopyDirectoryInstruction::GetJobCount() const {
+    return m_jobs > 0 ? m_jobs : GetDefaultJobCount();
+}
+
+void CZdrcaCopyDirectoryInstruction::SetDefaultJobCount(int jobs) {
+    g_defaultJobs.store(std::clamp(jobs, 1, kMaxJobs));
+}
+
+int CZdrcaCopyDirectoryInstruction::GetDefaultJobCount() {
+    return g_defaultJobs.load();
+}
+
+int CZdrcaCopyDirectoryInstruction::OnlineProcessorJobs() {
+    return std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, kMaxJobs);
 }
 
 bool CZdrcaCopyDirectoryInstruction::CopyFolder(const VString& source, const VString& destination) {
@@ -101,8 +134,10 @@ bool CZdrcaCopyDirectoryInstruction::CopyFolder(const VString& source, const VSt
         if (!hasCompressed) return CopyPlainFolder(source, destination, *listing);
 
         if (!m_host->IsOnInstallPath(source) && !m_host->IsInstallPath(source)) return true;
+        // The files of the folder advance the progress one by one; the folder's end completes its step.
+        const float before = GetProgress();
         const bool result = DecodeFolder(source, destination, *listing);
-        AddProgress(m_folderStep);
+        SetProgress(std::max(GetProgress(), before + m_folderStep));
         return result;
     } catch (const VException& exception) {
         LogException("%s", exception.GetDescriptionText().GetText());
@@ -116,6 +151,7 @@ bool CZdrcaCopyDirectoryInstruction::CopyPlainFolder(const VString& source, cons
                                                      const VFileInfoArray& listing) {
     try {
         VFileManager* files = VFileManager::Instance();
+        RemoveStaleTemporaries(destination);
         for (VFileInfo* entry : listing) {
             if (IsStopRequested()) return false;
             const char* name = entry->GetName();
@@ -166,19 +202,81 @@ bool CZdrcaCopyDirectoryInstruction::CopyPlainFile(const VString& source, const 
 
 bool CZdrcaCopyDirectoryInstruction::DecodeFolder(const VString& source, const VString& destination,
                                                   const VFileInfoArray& listing) {
+    struct Pick {
+        VString name, sourceFile, destinationFile, temporaryFile;
+        std::shared_ptr<CZdrcaDecodePool::Task> task;
+    };
+    std::vector<Pick> picks;
+    size_t taken = 0;
+    size_t submitted = 0;
+    CZdrcaDecodePool* pool = m_pool.get();
+    // Files submitted to the pool whose outcome was not taken: whatever ends the folder early withdraws
+    // them, so no temporary file stays behind.
+    struct Withdraw {
+        CZdrcaDecodePool* pool;
+        std::vector<Pick>& picks;
+        size_t& taken;
+        size_t& submitted;
+        ~Withdraw() {
+            if (!pool || taken >= submitted) return;
+            std::vector<std::shared_ptr<CZdrcaDecodePool::Task>> tasks;
+            for (size_t i = taken; i < submitted; ++i)
+                tasks.push_back(picks[i].task);
+            pool->Discard(tasks);
+        }
+    } withdraw{pool, picks, taken, submitted};
     try {
         if (IsStopRequested()) return false;
         const int n = listing.GetCount();
         const int k = std::min(n, static_cast<int>(m_host->GetMaxFilesPerFolder()));
         if (k <= 0) return true;
-        int failures = 0;
+        RemoveStaleTemporaries(destination);
         for (int i = 0; i < k; ++i) {
-            if (IsStopRequested()) return false;
             // k entries spread evenly over the sorted listing, the first one always among them.
             const int index = k == n ? i : static_cast<int>(static_cast<int64_t>(n - 1) * i / k);
             const VFileInfo* entry = listing.GetObjectAtIndex(index);
             if (!entry || !IsCompressedFile(*entry)) continue;
-            if (!DecodeFile(source, destination, entry->GetName()) && ++failures > k / 2) {
+            Pick pick;
+            pick.name.Assign(entry->GetName());
+            pick.sourceFile = Child(source, entry->GetName());
+            pick.destinationFile = Child(destination, entry->GetName());
+            pick.destinationFile.RemoveExtension();
+            pick.destinationFile.Append(".wav");
+            VString temporaryName(VFileManager::kTemporaryPrefix);
+            temporaryName.Append(VString(entry->GetName()));
+            temporaryName.RemoveExtension();
+            temporaryName.Append(".wav");
+            pick.temporaryFile = Child(destination, temporaryName.GetText());
+            picks.push_back(std::move(pick));
+        }
+        // Enough files in flight to keep every worker busy while the installer thread takes outcomes,
+        // few enough that the temporary files of a folder stay few.
+        const size_t ahead = pool ? static_cast<size_t>(2 * GetJobCount()) : 0;
+        const float fileStep = picks.empty() ? 0.0f : m_folderStep / static_cast<float>(picks.size());
+        int failures = 0;
+        for (; taken < picks.size(); ++taken) {
+            if (IsStopRequested()) return false;
+            for (; pool && submitted < picks.size() && submitted < taken + ahead; ++submitted)
+                picks[submitted].task = pool->Submit(picks[submitted].sourceFile.GetText(),
+                                                     picks[submitted].temporaryFile.GetText());
+            Pick& pick = picks[taken];
+            SendStatus(destination, pick.name.GetText());
+            int outcome;
+            if (pool) {
+                pool->Wait(*pick.task);
+                outcome = pick.task->stopped ? -2 : pick.task->succeededTry;
+            } else {
+                const std::string temporary = pick.temporaryFile.GetText();
+                outcome =
+                    CZdrcaDecodePool::RunTries([&] { return RunDecode(pick.sourceFile, pick.temporaryFile); },
+                                               temporary, m_stopRequested);
+            }
+            if (outcome == -2) return false;
+            const bool installed =
+                CommitFile(pick.sourceFile, pick.destinationFile, pick.temporaryFile, outcome);
+            AddProgress(fileStep);
+            if (!installed && ++failures > k / 2) {
+                ++taken;
                 LogException("Failure count has reached half the files in the directory %s",
                              source.GetText());
                 return false;
@@ -193,39 +291,57 @@ bool CZdrcaCopyDirectoryInstruction::DecodeFolder(const VString& source, const V
     return false;
 }
 
-bool CZdrcaCopyDirectoryInstruction::DecodeFile(const VString& source, const VString& destination,
-                                                const char* name) {
-    if (IsStopRequested()) return false;
-    SendStatus(destination, name);
-    VString destinationFile = Child(destination, name);
-    destinationFile.RemoveExtension();
-    destinationFile.Append(".wav");
-    const VString sourceFile = Child(source, name);
-
-    for (long attempt = 0; attempt < kDecodeTries; ++attempt) {
-        if (attempt > 0 && IsStopRequested()) {
-            RemovePartialOutput(destinationFile);
-            return false;
-        }
-        if (RunDecode(sourceFile, destinationFile) == 0) {
-            LogLine(true, "ZdrcaCopyDirectory,Attempt=%li Src=%s Dest=%s", attempt, sourceFile.GetText(),
-                    destinationFile.GetText());
-            LogUninstallEntry(destinationFile, UninstallFile);
-            return true;
-        }
+bool CZdrcaCopyDirectoryInstruction::CommitFile(const VString& sourceFile, const VString& destinationFile,
+                                                const VString& temporaryFile, int succeededTry) {
+    if (succeededTry < 0) {
+        LogLine(false, "ZdrcaCopyDirectory,Attempt=%li Src=%s Dest=%s", static_cast<long>(kDecodeTries),
+                sourceFile.GetText(), destinationFile.GetText());
+        return false;
     }
-    RemovePartialOutput(destinationFile);
-    LogLine(false, "ZdrcaCopyDirectory,Attempt=%li Src=%s Dest=%s", static_cast<long>(kDecodeTries),
+    // The new file replaces a link at its name, never what the link points to; a folder there (or a link
+    // to one) is not replaced at all.
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path target(destinationFile.GetText());
+    const fs::file_status own = fs::symlink_status(target, error);
+    const bool folder = own.type() == fs::file_type::directory ||
+                        (own.type() == fs::file_type::symlink && fs::is_directory(fs::status(target, error)));
+    if (folder) {
+        CZdrcaDecodePool::RemoveOutput(temporaryFile.GetText());
+        LogLine(false, "ZdrcaCopyDirectory, Destination %s is a folder or a link to a folder",
+                destinationFile.GetText());
+        return false;
+    }
+    error.clear();
+    fs::rename(fs::path(temporaryFile.GetText()), target, error);
+    if (error) {
+        CZdrcaDecodePool::RemoveOutput(temporaryFile.GetText());
+        LogLine(false, "ZdrcaCopyDirectory, Failed to move the decoded file into place, Src=%s Dest=%s",
+                sourceFile.GetText(), destinationFile.GetText());
+        return false;
+    }
+    LogLine(true, "ZdrcaCopyDirectory,Attempt=%li Src=%s Dest=%s", static_cast<long>(succeededTry),
             sourceFile.GetText(), destinationFile.GetText());
-    return false;
+    LogUninstallEntry(destinationFile, UninstallFile);
+    return true;
 }
 
-// Whatever a failed decode left behind is no installed sample: leave no file that looks like one.
-void CZdrcaCopyDirectoryInstruction::RemovePartialOutput(const VString& destinationFile) {
-    VFileManager* files = VFileManager::Instance();
-    bool isFolder = false;
-    if (files->FileExistsAtPath(destinationFile.GetText(), &isFolder) && !isFolder)
-        files->RemoveFileAtPath(destinationFile.GetText());
+// An interrupted run (a crash, kill -9) leaves its temporary files; a later run of the same copy removes
+// those it finds in the folders it writes. Links with the prefix go too, never what they point to.
+void CZdrcaCopyDirectoryInstruction::RemoveStaleTemporaries(const VString& folder) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const std::string prefix = VFileManager::kTemporaryPrefix;
+    std::vector<fs::path> stale;
+    for (fs::directory_iterator it(fs::path(folder.GetText()), error), end; !error && it != end;
+         it.increment(error)) {
+        if (it->path().filename().string().rfind(prefix, 0) != 0) continue;
+        const fs::file_type type = it->symlink_status(error).type();
+        if (!error && (type == fs::file_type::regular || type == fs::file_type::symlink))
+            stale.push_back(it->path());
+    }
+    for (const fs::path& path : stale)
+        fs::remove(path, error);
 }
 
 int CZdrcaCopyDirectoryInstruction::RunDecode(const VString& source, const VString& destination) {

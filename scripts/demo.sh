@@ -52,14 +52,18 @@ for folder in "$KIS_OS_FOLDER" "$KIS_SYSTEM_FOLDER" "$KIS_TEMP_FOLDER" "$KIS_DES
 done
 
 target=$KIS_PROGRAMFILES_FOLDER/Northwind\ Audio/Aurora\ Drums
-installer=(build/release/ui/kis-installer --medium "$demo/medium" --registry "$demo/registry.db")
+# The installer's diagnostic log (page changes, job server, memory report) goes to a file, so that the
+# terminal shows only what the user needs.
+diagnostics=$demo/diagnostics.log
+installer=(build/release/ui/kis-installer --medium "$demo/medium" --registry "$demo/registry.db"
+    --diagnostics "$diagnostics")
 status=0
 if ((silent)); then
     echo "demo: installing silently (no display); pictures of the pages go to build/demo/screenshots"
     "${installer[@]}" --silent --accept-licence --location "$target" \
         --screenshots "$demo/screenshots" 2> >(tee "$demo/installer-stderr.log" >&2) || status=$?
 else
-    echo "demo: opening the installer window"
+    echo "demo: opening the installer window (diagnostics go to ${diagnostics#"$root"/})"
     "${installer[@]}" || status=$?
 fi
 
@@ -78,5 +82,6 @@ else
 fi
 echo "demo: installed files:  ${target#"$root"/}"
 echo "demo: settings store:   build/demo/registry.db"
+echo "demo: diagnostic log:   ${diagnostics#"$root"/}"
 if [[ -d "$demo/screenshots" ]]; then echo "demo: screenshots:      build/demo/screenshots"; fi
 exit "$status"

@@ -11,6 +11,8 @@ PACKAGES=(
     build-essential cmake ninja-build pkg-config git
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
+    # the ThreadSanitizer runtime of g++
+    libtsan2
     # libraries
     libtinyxml-dev libflac-dev libjpeg62-turbo-dev libsqlite3-dev sqlite3
     libgtk-3-dev libcairo2-dev libpango1.0-dev

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang in build/fuzz and runs each from its seeds in fuzz/seeds/: the
 # picture readers for FUZZ_SECONDS (default 30) seconds, the install script parser for
-# SCRIPT_FUZZ_SECONDS (default 60). Skips cleanly when clang is missing.
+# SCRIPT_FUZZ_SECONDS (default 60), as is the script checker. Skips cleanly when clang is missing.
 # A crash, hang, leak or sanitizer report fails the script; the input that caused it is kept in
 # build/fuzz/artifacts/.
 set -euo pipefail
@@ -21,7 +21,8 @@ if [[ ! -f build/fuzz/CMakeCache.txt ]]; then
     CC=clang CXX=clang++ cmake -S . -B build/fuzz "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DKIS_FUZZ=ON -DKIS_TESTS=OFF -DKIS_BENCH=OFF -DKIS_SANITIZE=OFF -DKIS_WERROR=OFF
 fi
-cmake --build build/fuzz -j "${FUZZ_JOBS:-2}" --target TargaReaderFuzz JpegReaderFuzz ScriptParserFuzz
+cmake --build build/fuzz -j "${FUZZ_JOBS:-2}" --target TargaReaderFuzz JpegReaderFuzz ScriptParserFuzz \
+    ScriptCheckerFuzz
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
@@ -45,4 +46,5 @@ run() {
 run TargaReaderFuzz fuzz/seeds/targa
 run JpegReaderFuzz fuzz/seeds/jpeg
 run ScriptParserFuzz fuzz/seeds/script "${SCRIPT_FUZZ_SECONDS:-60}"
+run ScriptCheckerFuzz fuzz/seeds/script "${SCRIPT_FUZZ_SECONDS:-60}"
 echo "== fuzz: no failures"

@@ -3,11 +3,13 @@
 #include "application/VApplication.h"
 #include "application/VRegistry.h"
 #include "ctrl/CtrlEvent.h"
+#include "engine/CInstallLog.h"
 #include "engine/CInstallScript.h"
 #include "foundation/VClass.h"
 #include "foundation/VException.h"
 #include "foundation/VFileManager.h"
 #include "foundation/VLog.h"
+#include "ui/CInstallLocationCheck.h"
 
 #include <filesystem>
 #include <system_error>
@@ -45,9 +47,11 @@ CInstallLocationPanel::CInstallLocationPanel(const VString& options, CInstallScr
     // Both labels keep taking mouse input; with no listener a press on them reaches nothing.
     m_locationLabel = AddLabel(kLocationLabelId, VRect{10, 78, 365, 25}, nullptr);
     m_locationLabel->SetTakesMouseInput(true);
+    m_locationLabel->SetEllipsis(VCtrl::CtrlLabel::Ellipsis::kMiddle);
     const auto titleStyle = MakeTitleStyle();
     m_titleLabel = AddLabel(kTitleLabelId, VRect{10, 15, 450, 25}, titleStyle.Get(), m_dialogTitle.GetText());
     m_titleLabel->SetTakesMouseInput(true);
+    m_spaceLabel = AddLabel(kSpaceLabelId, VRect{10, 106, 440, 20}, nullptr);
 
     ReadOptions(options);
     BuildButtonStyle();
@@ -137,10 +141,25 @@ const VString& CInstallLocationPanel::GetLocation() const {
 void CInstallLocationPanel::ShowLocation(const VString& path) {
     m_locationLabel->SetText(path.GetText());
     m_locationLabel->Redraw();
+    UpdateSpace();
+}
+
+bool CInstallLocationPanel::PrepareToShow() {
+    UpdateSpace();
+    return true;
+}
+
+void CInstallLocationPanel::UpdateSpace() {
+    if (!m_spaceLabel || !m_script) return;
+    m_spaceLabel->SetText(CInstallLocationCheck::DescribeSpace(*m_script, GetLocation()).GetText());
+    m_spaceLabel->Redraw();
 }
 
 void CInstallLocationPanel::Browse() {
-    ChooseLocation(VApplication::FolderDialog(nullptr, m_dialogTitle.GetText(), kOnlyFileSystemFolders));
+    // The dialog opens at the folder shown, or the nearest one above it that exists.
+    const VString start = CInstallLocationCheck::NearestExistingFolder(GetLocation());
+    ChooseLocation(VApplication::FolderDialog(nullptr, m_dialogTitle.GetText(), kOnlyFileSystemFolders,
+                                              start.GetText()));
 }
 
 void CInstallLocationPanel::ChooseLocation(const VString& path) {
@@ -164,15 +183,22 @@ bool CInstallLocationPanel::CanAdvance() {
         VApplication::AlertText(kRootAlert);
         return false;
     }
+    VString folder, reason;
+    if (!CInstallLocationCheck::IsWritable(path, folder, reason)) {
+        VApplication::AlertBox(kNotWritableAlert, folder.GetText(), reason.GetText());
+        return false;
+    }
     if (files->DirectoryExistsAtPath(path.GetText())) {
         m_targetVariable->SetValue(path.GetText());
         return true;
     }
     if (!VApplication::ConfirmBox(kCreateQuestion)) return false;
+    const std::vector<std::string> missing = CInstallLog::MissingFolders(path);
     if (!files->CreateFoldersAtPath(path.GetText(), kNewFolderMode)) {
         VApplication::AlertText(kCreateFailedAlert);
         return false;
     }
+    m_madeFolders.insert(m_madeFolders.end(), missing.begin(), missing.end());
     m_targetVariable->SetValue(path.GetText());
     if (m_script) {
         if (const CInstallerVariable* owner = m_script->FindVariable("UNAME"))

@@ -9,6 +9,9 @@
 #include "foundation/VString.h"
 #include "ui/IInstallerUIPanel.h"
 
+#include <string>
+#include <vector>
+
 // The page kind "InstallLocationView": the folder to install into, chosen with a "Browse..." button that
 // opens the platform's folder dialog. Next refuses a root, offers to create a missing folder and then
 // writes the folder into the target variable, which the install sections read.
@@ -34,6 +37,10 @@ public:
     static constexpr int32_t kBrowseButtonId = 1000;
     static constexpr int32_t kLocationLabelId = 1;
     static constexpr int32_t kTitleLabelId = 0;
+    static constexpr int32_t kSpaceLabelId = 2;
+    // %s: the folder tried (the chosen one or the nearest one above it that exists), the system's reason.
+    static constexpr const char* kNotWritableAlert =
+        "The folder %s cannot be written to (%s).\nPlease choose another location to install to";
 
     static constexpr const char* kDefaultStageName = "Install location";
     static constexpr const char* kDialogTitle = "Please choose the installation location";
@@ -49,7 +56,8 @@ public:
                           VFoundation::VClass* record = nullptr);
     ~CInstallLocationPanel() override;
 
-    bool PrepareToShow() override { return true; }
+    // Shows the space the selected sections need beside the space free (the choice may have changed).
+    bool PrepareToShow() override;
     bool PanelShown() override { return true; }
     // Refuses a root (alert), offers to create a missing folder (confirm; Cancel keeps the page), and on
     // success writes the folder into the target variable. A folder it creates is given to UNAME when the
@@ -69,22 +77,28 @@ public:
 
     const VFoundation::VString& GetLocation() const;
     CInstallerVariable* GetTargetVariable() const { return m_targetVariable.Get(); }
+    // The folders Next made for a chosen location that did not exist, outermost first.
+    const std::vector<std::string>& GetMadeFolders() const { return m_madeFolders; }
     VCtrl::CtrlButton* GetBrowseButton() const { return m_browseButton.Get(); }
     VCtrl::CtrlLabel* GetLocationLabel() const { return m_locationLabel.Get(); }
     VCtrl::CtrlLabel* GetTitleLabel() const { return m_titleLabel.Get(); }
+    VCtrl::CtrlLabel* GetSpaceLabel() const { return m_spaceLabel.Get(); }
 
 private:
     void ReadOptions(const VFoundation::VString& options);
     void ReadStartFromRegistry(const VFoundation::VString& valueName);
     void BuildButtonStyle();
     void ShowLocation(const VFoundation::VString& path);
+    void UpdateSpace();
 
     VFoundation::VRef<VCtrl::CtrlButton> m_browseButton;
     VFoundation::VRef<VCtrl::CtrlLabel> m_locationLabel;
     VFoundation::VRef<VCtrl::CtrlLabel> m_titleLabel;
+    VFoundation::VRef<VCtrl::CtrlLabel> m_spaceLabel;
     VFoundation::VString m_stageName;
     const VFoundation::VString m_dialogTitle;
     CInstallScript* m_script; // not owned
     VFoundation::VRef<CInstallerVariable> m_targetVariable;
+    std::vector<std::string> m_madeFolders;
     VFoundation::VRef<VCtrl::CtrlButtonStyle> m_buttonStyle;
 };

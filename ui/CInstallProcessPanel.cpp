@@ -9,6 +9,7 @@
 #include "foundation/VFileManager.h"
 #include "foundation/VLog.h"
 
+#include <algorithm>
 #include <cstdio>
 
 using namespace VFoundation;
@@ -40,6 +41,9 @@ CInstallProcessPanel::CInstallProcessPanel(const VString& options, CInstallScrip
       m_buttonStyle(MakeRef<CtrlButtonStyle>(CtrlButtonStyle::kOptMomentary)) {
     m_instructionBar->SetBarColour(kBarColour);
     m_overallBar->SetBarColour(kBarColour);
+    m_instructionBar->SetCaption("This step");
+    m_logView->SetEllipsizesRows(true);
+    m_overallBar->SetCaption("Overall");
     m_buttonStyle->SetColourOption("colFillOn", VColour(0, 0, 0, 255));
     m_buttonStyle->SetColourOption("colFillOff", VColour(0, 0, 0, 255));
     VString resources;
@@ -121,7 +125,7 @@ void CInstallProcessPanel::StopSlideshowTimer() {
 void CInstallProcessPanel::HandleCtrlEvent(const CtrlEvent& event) {
     if (!event.GetCtrl()) return;
     if (event.GetType() != 9) {
-        std::fprintf(stderr, "Event with id %d not handled in event handler properly\n", event.GetType());
+        VFoundation::LogPrintf("Event with id %d not handled in event handler properly\n", event.GetType());
         return;
     }
     if (event.GetCtrl()->GetId() == kToggleId) Toggle();
@@ -153,15 +157,54 @@ bool CInstallProcessPanel::HandleTimer(int32_t timerId) {
 }
 
 void CInstallProcessPanel::AddLogLine(const VString& text) {
-    // The row is kept as text in the task; the panel lives until the tasks posted to it have run, as the
-    // task holds a reference.
+    if (VApplication::IsUIThread()) {
+        FlushLogRows();
+        GetLogView()->AddRow(text.GetText());
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_rowGuard);
+        m_pendingRows.emplace_back(text.GetText());
+        if (m_flushPosted) return;
+        m_flushPosted = true;
+    }
+    // The task holds a reference: the panel lives until the tasks posted to it have run.
     VRef<CInstallProcessPanel> self = VRef<CInstallProcessPanel>::Retained(this);
-    std::string row(text.GetText());
-    auto add = [self, row] { self->GetLogView()->AddRow(row.c_str()); };
-    if (VApplication::IsUIThread())
-        add();
-    else
-        VApplication::PostToUIThread(add);
+    VApplication::PostToUIThread([self] { self->FlushSoon(); });
+}
+
+// A flush comes at once when the last one is long enough ago, else when that time has passed.
+void CInstallProcessPanel::FlushSoon() {
+    const auto spacing = std::chrono::milliseconds(1000 / kRowFlushesPerSecond);
+    const auto since = std::chrono::steady_clock::now() - m_lastFlush;
+    if (since >= spacing) {
+        FlushLogRows();
+        return;
+    }
+    if (m_flushTimer) return;
+    VRef<CInstallProcessPanel> self = VRef<CInstallProcessPanel>::Retained(this);
+    const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(spacing - since).count();
+    m_flushTimer = VApplication::StartTimer(static_cast<uint32_t>(std::max<int64_t>(1, wait)), [self] {
+        self->m_flushTimer = 0;
+        self->FlushLogRows();
+        return false;
+    });
+}
+
+void CInstallProcessPanel::FlushLogRows() {
+    if (m_flushTimer) {
+        VApplication::StopTimer(m_flushTimer);
+        m_flushTimer = 0;
+    }
+    std::vector<std::string> rows;
+    {
+        std::lock_guard<std::mutex> lock(m_rowGuard);
+        rows.swap(m_pendingRows);
+        m_flushPosted = false;
+    }
+    m_lastFlush = std::chrono::steady_clock::now();
+    for (const std::string& row : rows)
+        GetLogView()->AddRow(row.c_str());
 }
 
 void CInstallProcessPanel::SetOverallProgress(float percent) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "application/VApplication.h"
 #include "ctrl/CtrlButton.h"
 #include "ctrl/CtrlButtonStyle.h"
 #include "ctrl/CtrlImageView.h"
@@ -12,7 +13,11 @@
 #include "foundation/VRef.h"
 #include "ui/IInstallerUIPanel.h"
 
+#include <chrono>
 #include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
 
 // The page kind "InstallProcessView": the page on which the installation runs. Two progress bars, fed by
 // the main window's progress timer, and either a log view that receives every row of the install log, or
@@ -22,7 +27,10 @@
 // (default 1000). A folder that does not exist gives the log view.
 //
 // Threads: AddLogLine is called on the installer thread and hands the row to the user-interface thread,
-// where rows arrive in the order they were written. Everything else runs on the user-interface thread.
+// where rows arrive in the order they were written. Rows written in a burst are gathered and added to the
+// log view together, at most about kRowFlushesPerSecond times a second, so that a fast installation does
+// not spend the user-interface thread on laying out rows nobody can read. Everything else runs on the
+// user-interface thread.
 class CInstallProcessPanel : public IInstallerUIPanel, public VCtrl::ICtrlListener, public ILogRowReceiver {
     V_DECLARE_CLASS(CInstallProcessPanel)
 public:
@@ -35,11 +43,17 @@ public:
     bool PrepareToShow() override { return true; }
     bool PanelShown() override;
     bool CanAdvance() override { return true; }
-    VFoundation::VString GetStageName() override { return VFoundation::VString("Install"); }
+    VFoundation::VString GetStageName() override { return VFoundation::VString(m_stageName.c_str()); }
+    // The uninstall wizard names the stage after what it does; before the window asks for the name.
+    void SetStageName(const char* name) { m_stageName = name; }
 
     void HandleCtrlEvent(const VCtrl::CtrlEvent& event) override;
     bool HandleTimer(int32_t timerId) override;
     void AddLogLine(const VFoundation::VString& text) override;
+    // Adds the rows still gathered to the log view now (user-interface thread); the window calls it when
+    // the installation ends.
+    void FlushLogRows();
+    static constexpr int kRowFlushesPerSecond = 30;
 
     void SetOverallProgress(float percent);
     void SetInstructionProgress(float percent);
@@ -71,4 +85,14 @@ private:
     VFoundation::VObjectArrayTmpl<VFoundation::VImage> m_slides;
     int32_t m_slideIndex = 0;
     int32_t m_slidePeriod = 1000;
+
+    void FlushSoon();
+    // Rows written on the installer thread and not yet in the log view.
+    std::mutex m_rowGuard;
+    std::vector<std::string> m_pendingRows;
+    bool m_flushPosted = false;
+    // User-interface thread only.
+    std::chrono::steady_clock::time_point m_lastFlush{};
+    VApplication::TimerId m_flushTimer = 0;
+    std::string m_stageName = "Install";
 };

@@ -29,7 +29,8 @@ V_IMPLEMENT_ABSTRACT_CLASS(CInstallSectionPanel, IInstallerUIPanel)
 namespace {
 
 constexpr int kCheckColumnWidth = 50;
-constexpr int kNameColumnWidth = 400;
+// The name column ends at the table's right edge, so that no horizontal scroll bar shows for nothing.
+constexpr int kNameColumnWidth = 280 - kCheckColumnWidth - 2;
 
 VRef<VImage> LoadResourceImage(const VString& folder, const char* name) {
     VString path(folder);
@@ -59,6 +60,7 @@ CInstallSectionPanel::CInstallSectionPanel(const VString& options, CInstallScrip
     m_titleLabel = AddLabel(kTitleLabelId, VRect{10, 15, 450, 25}, titleStyle.Get(), kDefaultTitle);
     m_descriptionView = MakeRef<VCtrl::CtrlListBox>();
     m_descriptionView->Create(kDescriptionViewId, VRect{300, 43, 150, 280}, this, nullptr);
+    m_descriptionView->SetWrapsRows(true);
     m_descriptionView->AddRow(kDescriptionHint);
     m_descriptionView->SelectRow(-1, false);
     m_sizeLabel = AddLabel(kSizeLabelId, VRect{320, 330, 130, 18}, nullptr);
@@ -94,9 +96,12 @@ void CInstallSectionPanel::BuildTable() {
     // The check cell only draws the column's pictures; the column keeps it, the panel does not.
     auto checkStyle = MakeRef<VCtrl::CtrlButtonStyle>(0);
     auto checkCell = MakeRef<VCtrl::CtrlButton>(checkStyle.Get());
-    m_sectionTable->AddColumn(
-        MakeRef<CtrlTableColumn>(kCheckColumn, kCheckColumnWidth, true, checkCell.Get()).Get());
-    m_sectionTable->AddColumn(MakeRef<CtrlTableColumn>(kNameColumn, kNameColumnWidth, false).Get());
+    auto checkColumn = MakeRef<CtrlTableColumn>(kCheckColumn, kCheckColumnWidth, true, checkCell.Get());
+    checkColumn->SetDisplayName("Install");
+    m_sectionTable->AddColumn(checkColumn.Get());
+    auto nameColumn = MakeRef<CtrlTableColumn>(kNameColumn, kNameColumnWidth, false);
+    nameColumn->SetDisplayName("Component");
+    m_sectionTable->AddColumn(nameColumn.Get());
 
     m_sectionTable->SetDataSource(this);
     m_sectionTable->SetDelegate(this);

@@ -6,6 +6,7 @@
 #include "ctrl/CtrlRoot.h"
 #include "foundation/VClass.h"
 #include "foundation/VException.h"
+#include "foundation/VLog.h"
 #include "ui/CInstallerUI.h"
 
 #include <cstdio>
@@ -113,5 +114,5 @@ void CInstallerSplashScreen::HandleCtrlEvent(const CtrlEvent& event) {
         Close();
         return;
     }
-    std::fprintf(stderr, "Event with id %d not handled in event handler properly\n", event.GetType());
+    VFoundation::LogPrintf("Event with id %d not handled in event handler properly\n", event.GetType());
 }

@@ -3,6 +3,7 @@
 #include "application/VApplication.h"
 #include "ctrl/CtrlEvent.h"
 #include "ctrl/CtrlRoot.h"
+#include "ctrl/WindowMessages.h"
 #include "engine/CInstallLog.h"
 #include "engine/CInstallScript.h"
 #include "engine/CInstallerThread.h"
@@ -12,10 +13,12 @@
 #include "foundation/VImage.h"
 #include "foundation/VLog.h"
 #include "ui/CCompletionViewPanel.h"
+#include "ui/CInstallLocationPanel.h"
 #include "ui/CInstallProcessPanel.h"
 #include "ui/CInstallerPanelKinds.h"
 #include "ui/CStageDisplayPanel.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -76,9 +79,9 @@ void CInstallerUI::SetMainWindow(CInstallerUI* window) {
     g_mainWindow.store(window);
 }
 
-CInstallerUI::CInstallerUI(CInstallScript* script) try
-    : VWindow(GetClassRecord()), m_panels(MakeRef<VObjectArrayTmpl<IInstallerUIPanel>>()), m_script(script),
-      m_jobServer(MakeRef<VJobServer>("Job Server", 1)) {
+CInstallerUI::CInstallerUI(CInstallScript* script, VClass* record) try
+    : VWindow(record ? record : GetClassRecord()), m_panels(MakeRef<VObjectArrayTmpl<IInstallerUIPanel>>()),
+      m_script(script), m_jobServer(MakeRef<VJobServer>("Job Server", 1)) {
     if (!m_jobServer->StartServer())
         throw VException(0, nullptr, "Failed to start the thread server. Cannot continue");
     SetDelegate(this);
@@ -93,6 +96,7 @@ CInstallerUI::CInstallerUI(CInstallScript* script) try
 
 CInstallerUI::~CInstallerUI() {
     // A destructor cannot pass an exception on; the rewrapped text is logged instead.
+    m_destroying.store(true);
     try {
         if (GetMessageHandler() == this) SetMessageHandler(nullptr);
         if (GetRebootHandler() == this) SetRebootHandler(nullptr);
@@ -137,6 +141,7 @@ void CInstallerUI::CreateControls() {
     m_statusLine = MakeRef<CtrlLabel>();
     m_statusLine->Create(kStatusLineId, VRect{141, 368, 370, 23}, root, nullptr);
     m_statusLine->SetTakesMouseInput(false);
+    m_statusLine->SetEllipsis(CtrlLabel::Ellipsis::kEnd);
     m_statusLine->SetText(" ");
 
     m_buttonStyle = MakeRef<CtrlButtonStyle>(CtrlButtonStyle::kOptMomentary);
@@ -162,8 +167,7 @@ void CInstallerUI::BuildPanels() {
     bool processSeen = false;
     for (int i = 0; i < pageCount; ++i) {
         const CInstallerPage* page = pages.GetObjectAtIndex(i);
-        VRef<IInstallerUIPanel> panel =
-            CInstallerPanelKinds::CreatePanel(page->GetViewType().GetText(), page->GetArgument(), m_script);
+        VRef<IInstallerUIPanel> panel = MakePanel(*page);
         if (!panel) continue;
         m_stageDisplay->AddStage(panel->GetStageName().GetText());
         const char* name = panel->GetClassName();
@@ -189,7 +193,7 @@ void CInstallerUI::BuildPanels() {
         VRef<CInstallerUI> self = VRef<CInstallerUI>::Retained(this);
         VApplication::PostToUIThread([self] {
             if (!self->m_installing && self->m_currentPageIndex == 0 && self->GetRoot())
-                self->StartInstallation();
+                self->StartInstallationOrReport();
         });
     }
 }
@@ -268,6 +272,7 @@ void CInstallerUI::UpdateButtons() {
         ShowButton(m_nextButton.Get(), kNextId, kNextFrame, "Next >");
         m_cancelButton->SetText("Done");
     }
+    ButtonsUpdated();
     m_backButton->Redraw();
     m_nextButton->Redraw();
     m_cancelButton->Redraw();
@@ -308,9 +313,9 @@ void CInstallerUI::GoNext() {
     if (m_currentPanel && m_currentPanel->PrepareToShow()) {
         AttachPanel(m_currentPanel.Get());
         if (std::strcmp(m_currentPanel->GetClassName(), "CInstallProcessPanel") == 0)
-            StartInstallation();
+            StartInstallationOrReport();
         else if (std::strcmp(m_currentPanel->GetClassName(), "CCompletionViewPanel") == 0)
-            static_cast<CCompletionViewPanel*>(m_currentPanel.Get())->SetResult(m_installSucceeded);
+            ShowResult(*static_cast<CCompletionViewPanel*>(m_currentPanel.Get()));
     }
     UpdateButtons();
     SetStatusText(" ");
@@ -331,7 +336,7 @@ void CInstallerUI::CancelOrQuit() {
 void CInstallerUI::Quit() {
     StopProgressTimer();
     Hide();
-    VApplication::Quit(0);
+    PostQuit(0);
 }
 
 void CInstallerUI::StopProgressTimer() {
@@ -343,12 +348,65 @@ void CInstallerUI::StartInstallation() {
     HideButton(m_backButton.Get());
     HideButton(m_nextButton.Get());
     GetRoot()->StartTimer(kProgressTimerId, kProgressPeriodMs, m_timerControl.Get());
-    VRef<CInstallLog> log = CInstallLog::CreateForScript(*m_script, m_currentPanel.Get());
-    VRef<CInstallerThread> thread = MakeRef<CInstallerThread>(this, m_script, log.Get(), FindKitPieceHost());
-    if (!m_jobServer->AddJob(thread.Get()))
+    VRef<VJob> job = MakeInstallJob();
+    if (!m_jobServer->AddJob(job.Get()))
         throw VException(0, nullptr,
                          "Failed to start the installation thread. Please try rerunning the installer");
     m_installing = true;
+}
+
+VRef<IInstallerUIPanel> CInstallerUI::MakePanel(const CInstallerPage& page) {
+    return CInstallerPanelKinds::CreatePanel(page.GetViewType().GetText(), page.GetArgument(), m_script);
+}
+
+VRef<VJob> CInstallerUI::MakeInstallJob() {
+    // Folders the install location page made belong to the installation too.
+    std::vector<std::string> made;
+    for (IInstallerUIPanel* panel : *m_panels)
+        if (auto* location = dynamic_cast<CInstallLocationPanel*>(panel))
+            made.insert(made.end(), location->GetMadeFolders().begin(), location->GetMadeFolders().end());
+    VRef<CInstallLog> log = CInstallLog::CreateForScript(*m_script, m_currentPanel.Get(), made);
+    m_installLog = log;
+    m_installLogPath = log->GetLogPath();
+    IZdrcaInstallHost* host = FindKitPieceHost();
+    if (host) host->BeginInstallation();
+    return MakeRef<CInstallerThread>(this, m_script, log.Get(), host);
+}
+
+void CInstallerUI::ShowResult(CCompletionViewPanel& panel) {
+    if (m_rolledBack.load())
+        panel.SetResultText(CCompletionViewPanel::kRolledBackText);
+    else if (!m_startFailure.IsEmpty())
+        panel.SetStartFailure(m_startFailure);
+    else
+        panel.SetResult(m_installSucceeded, m_failedRows, m_installLogPath);
+}
+
+// An installation that cannot start (a log folder that cannot be made, a refused job) is a failed
+// installation: the user reaches the completion page with the reason instead of an install page that
+// never moves.
+void CInstallerUI::StartInstallationOrReport() {
+    try {
+        StartInstallation();
+        return;
+    } catch (const VException& exception) {
+        m_startFailure = exception.GetDescriptionText();
+    } catch (const std::exception& exception) {
+        m_startFailure.Assign(exception.what());
+    }
+    LogPrintf("The installation could not start: %s\n", m_startFailure.GetText());
+    m_installLog.Reset();
+    VRef<CInstallerUI> self = VRef<CInstallerUI>::Retained(this);
+    VApplication::PostToUIThread([self] {
+        if (self->GetRoot()) self->JobEnded(false);
+    });
+}
+
+void CInstallerUI::TakeInstallLogOutcome() {
+    if (!m_installLog) return;
+    m_failedRows = m_installLog->GetFailedRowCount();
+    m_installLogPath = m_installLog->GetLogPath();
+    m_installLog.Reset();
 }
 
 IZdrcaInstallHost* CInstallerUI::FindKitPieceHost() const {
@@ -367,7 +425,9 @@ bool CInstallerUI::UpdateProgress() {
     if (job && job->IsKindOf(CInstallerThread::GetClassRecord()))
         instruction = static_cast<CInstallerThread*>(job.Get())->GetCurrentInstructionProgress();
     auto* panel = static_cast<CInstallProcessPanel*>(m_currentPanel.Get());
-    panel->SetOverallProgress(overall * 100.0f);
+    // The thread's share can reach the whole before its last step has finished: the overall bar shows
+    // 100 % only when the installation has ended.
+    panel->SetOverallProgress(std::min(overall * 100.0f, 99.0f));
     panel->SetInstructionProgress(instruction * 100.0f);
     return true;
 }
@@ -401,14 +461,74 @@ bool CInstallerUI::WindowShouldClose(VWindow*) {
     if (!VApplication::ConfirmBox("Are you sure you wish to quit the installation process?")) return false;
     StopProgressTimer();
     Hide();
-    VApplication::Quit(0);
+    if (m_installing) {
+        // The installer thread writes into this window's panels and log until it ends: closing aborts it
+        // as Abort does, and the window stays (hidden) until the thread has ended and the log is complete.
+        AbortAndQuitWhenEnded();
+        return false;
+    }
+    PostQuit(0);
+    return true;
+}
+
+void CInstallerUI::WindowDestroyed(VWindow*) {
+    if (m_installing)
+        AbortAndQuitWhenEnded();
+    else if (!m_quitPosted)
+        PostQuit(0);
+}
+
+void CInstallerUI::AbortAndQuitWhenEnded() {
+    if (m_quitWhenJobEnds) return;
+    m_quitWhenJobEnds = true;
+    m_jobServer->KillAllJobs();
+    // A job still waiting in the queue is dropped without a notice: nothing is left to wait for.
+    if (!m_jobServer->GetActiveJob() && m_jobServer->GetPendingJobCount() == 0) JobEnded(false);
+}
+
+void CInstallerUI::PostQuit(int code) {
+    m_quitPosted = true;
+    VApplication::Quit(code);
+}
+
+bool CInstallerUI::WindowKeyDown(int32_t key, uint32_t modifiers, VWindow*) {
+    const bool alt = (modifiers & Modifier::kAlt) != 0;
+    if (alt && (modifiers & Modifier::kControl) == 0) {
+        if (key == 'B' && IsButtonShown(m_backButton.Get())) {
+            GoBack();
+            return true;
+        }
+        if (key == 'N' && IsButtonShown(m_nextButton.Get())) {
+            GoNext();
+            return true;
+        }
+        return false;
+    }
+    if (modifiers & Modifier::kControl) return false;
+    if (key == VirtualKey::kEscape) {
+        CancelOrQuit();
+        return true;
+    }
+    if (key != VirtualKey::kReturn) return false;
+    Ctrl* focus = GetRoot() ? GetRoot()->GetFocusCtrl() : nullptr;
+    if (focus == m_backButton.Get()) {
+        GoBack();
+    } else if (focus == m_cancelButton.Get()) {
+        CancelOrQuit();
+    } else if (IsButtonShown(m_nextButton.Get())) {
+        GoNext();
+    } else if (m_cancelButton->GetText().IsEqual("Done")) {
+        CancelOrQuit();
+    } else {
+        return false;
+    }
     return true;
 }
 
 void CInstallerUI::HandleCtrlEvent(const CtrlEvent& event) {
     if (!event.GetCtrl()) return;
     if (event.GetType() != kButtonPressed) {
-        std::fprintf(stderr, "Event with id %d not handled in event handler properly\n", event.GetType());
+        VFoundation::LogPrintf("Event with id %d not handled in event handler properly\n", event.GetType());
         return;
     }
     switch (event.GetCtrl()->GetId()) {
@@ -430,20 +550,53 @@ void CInstallerUI::JobAdded(VJobServer*, VJob*) {}
 
 void CInstallerUI::JobStarted(VJobServer*, VJob*) {}
 
-void CInstallerUI::JobSucceeded(VJobServer*, VJob*) {
+void CInstallerUI::JobSucceeded(VJobServer*, VJob* job) {
+    if (m_destroying.load()) return;
     VRef<CInstallerUI> self = VRef<CInstallerUI>::Retained(this);
-    OnUIThread([self] { self->JobEnded(true); });
+    const InstallOutcome::Record outcome = DescribeJob(job, true);
+    OnUIThread([self, outcome] {
+        self->m_installOutcome = outcome;
+        self->JobEnded(true);
+    });
 }
 
-void CInstallerUI::JobFailed(VJobServer*, VJob*) {
+void CInstallerUI::JobFailed(VJobServer*, VJob* job) {
+    if (job && job->IsKindOf(CInstallerThread::GetClassRecord()))
+        m_rolledBack.store(static_cast<CInstallerThread*>(job)->HasRolledBack());
+    if (m_destroying.load()) return;
     VRef<CInstallerUI> self = VRef<CInstallerUI>::Retained(this);
-    OnUIThread([self] { self->JobEnded(false); });
+    const InstallOutcome::Record outcome = DescribeJob(job, false);
+    OnUIThread([self, outcome] {
+        self->m_installOutcome = outcome;
+        self->JobEnded(false);
+    });
+}
+
+InstallOutcome::Record CInstallerUI::DescribeJob(VJob* job, bool succeeded) {
+    // The notice comes while the job still holds its log.
+    if (job && job->IsKindOf(CInstallerThread::GetClassRecord()))
+        return static_cast<CInstallerThread*>(job)->DescribeOutcome(succeeded);
+    InstallOutcome::Record outcome;
+    outcome.ran = true;
+    outcome.finished = succeeded;
+    return outcome;
 }
 
 void CInstallerUI::JobEnded(bool succeeded) {
     StopProgressTimer();
+    if (m_processPageIndex >= 0)
+        if (auto* process =
+                dynamic_cast<CInstallProcessPanel*>(m_panels->GetObjectAtIndex(m_processPageIndex)))
+            process->FlushLogRows();
     m_installing = false;
     m_installSucceeded = succeeded;
+    TakeInstallLogOutcome();
+    if (succeeded && m_currentPanel && m_currentPanel->IsKindOf(CInstallProcessPanel::GetClassRecord()))
+        static_cast<CInstallProcessPanel*>(m_currentPanel.Get())->SetOverallProgress(100.0f);
+    if (m_quitWhenJobEnds) {
+        if (!m_quitPosted) PostQuit(succeeded ? 0 : kAbortedExitCode);
+        return;
+    }
     GoNext();
 }
 
@@ -451,10 +604,35 @@ void CInstallerUI::SplashScreenClosed() {
     Show();
 }
 
+// Texts sent faster than the user-interface thread shows them replace one another: only the latest is
+// shown, and one task at a time is posted for them.
 void CInstallerUI::SetMessage(const VString& text) {
+    if (VApplication::IsUIThread()) {
+        // A text still waiting from another thread is older than this one.
+        {
+            std::lock_guard<std::mutex> lock(m_messageGuard);
+            m_messagePosted = false;
+        }
+        SetStatusText(text.GetText());
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_messageGuard);
+        m_pendingMessage.assign(text.GetText());
+        if (m_messagePosted) return;
+        m_messagePosted = true;
+    }
     VRef<CInstallerUI> self = VRef<CInstallerUI>::Retained(this);
-    std::string copy(text.GetText());
-    OnUIThread([self, copy] { self->SetStatusText(copy.c_str()); });
+    VApplication::PostToUIThread([self] {
+        std::string latest;
+        {
+            std::lock_guard<std::mutex> lock(self->m_messageGuard);
+            if (!self->m_messagePosted) return;
+            latest.swap(self->m_pendingMessage);
+            self->m_messagePosted = false;
+        }
+        self->SetStatusText(latest.c_str());
+    });
 }
 
 void CInstallerUI::RebootRequired() {

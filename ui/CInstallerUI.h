@@ -8,17 +8,24 @@
 #include "ctrl/VWindow.h"
 #include "ctrl/VWindowDelegate.h"
 #include "engine/CSetMessageHandler.h"
+#include "engine/InstallOutcome.h"
 #include "foundation/IVJobDelegate.h"
 #include "foundation/VJobServer.h"
 #include "foundation/VObjectArrayTmpl.h"
 #include "foundation/VRef.h"
+#include "foundation/VString.h"
 #include "ui/CInstallerSplashScreenDelegate.h"
 #include "ui/IInstallerUIPanel.h"
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
+#include <string>
 
+class CCompletionViewPanel;
+class CInstallLog;
 class CInstallScript;
+class CInstallerPage;
 class CStageDisplayPanel;
 class IZdrcaInstallHost;
 
@@ -42,14 +49,23 @@ public:
     static constexpr int32_t kProgressTimerId = 50683;
     static constexpr uint32_t kProgressPeriodMs = 5000;
     static constexpr int32_t kPanelId = 1000;
+    // The message loop's code when the window was closed during the installation and the thread aborted.
+    static constexpr int kAbortedExitCode = 1;
 
     // Throws VException (rewrapped) when the job server cannot start.
-    explicit CInstallerUI(CInstallScript* script);
+    explicit CInstallerUI(CInstallScript* script, VFoundation::VClass* record = nullptr);
     ~CInstallerUI() override;
 
     bool WindowCreated() override;
 
+    // Closing during the installation aborts it as Abort does and quits once the thread has ended.
     bool WindowShouldClose(VCtrl::VWindow* window) override;
+    // The platform window went without asking (destroyed from outside): the installation is aborted as by
+    // a close, and the program quits once nothing runs any more.
+    void WindowDestroyed(VCtrl::VWindow* window) override;
+    // Enter presses the focused navigation button or else the default one (Next, Install or Done),
+    // Escape presses Cancel (Abort, Done), Alt+B and Alt+N press Back and Next when they are shown.
+    bool WindowKeyDown(int32_t key, uint32_t modifiers, VCtrl::VWindow* window) override;
     void HandleCtrlEvent(const VCtrl::CtrlEvent& event) override;
     void JobAdded(VFoundation::VJobServer* server, VFoundation::VJob* job) override;
     void JobStarted(VFoundation::VJobServer* server, VFoundation::VJob* job) override;
@@ -68,6 +84,13 @@ public:
     bool IsRebootNeeded() const { return m_rebootNeeded.load(); }
     bool IsInstalling() const { return m_installing; }
     bool HasInstallSucceeded() const { return m_installSucceeded; }
+    // The finished installation's outcome (failed rows, the log) for the silent exit code; ran is false
+    // until an installation has ended.
+    const InstallOutcome::Record& GetInstallOutcome() const { return m_installOutcome; }
+    CInstallScript* GetScript() const { return m_script; }
+    // Failure and exception rows of the last installation's log, and the log's path (empty before one ran).
+    uint32_t GetFailedRowCount() const { return m_failedRows; }
+    const VFoundation::VString& GetInstallLogPath() const { return m_installLogPath; }
     int32_t GetCurrentPageIndex() const { return m_currentPageIndex; }
     int32_t GetProcessPageIndex() const { return m_processPageIndex; }
     IInstallerUIPanel* GetCurrentPanel() const { return m_currentPanel.Get(); }
@@ -86,6 +109,19 @@ public:
     static CInstallerUI* GetMainWindow();
     static void SetMainWindow(CInstallerUI* window);
 
+protected:
+    // What a wizard built on this window may change (the uninstall wizard does). All run on the
+    // user-interface thread.
+    // The panel of a script page; none skips the page.
+    virtual VFoundation::VRef<IInstallerUIPanel> MakePanel(const CInstallerPage& page);
+    // Sets up what the install process page runs and returns the job to queue: by default the install log
+    // and the installer thread.
+    virtual VFoundation::VRef<VFoundation::VJob> MakeInstallJob();
+    // Shows the run's end on the completion page.
+    virtual void ShowResult(CCompletionViewPanel& panel);
+    // Called after the buttons were set for the current page, to adjust them.
+    virtual void ButtonsUpdated() {}
+
 private:
     // The control that receives the progress timer; it knows its window.
     class CTimerControl : public VCtrl::Ctrl {
@@ -101,6 +137,7 @@ private:
     void BuildPanels();
     void UpdateButtons();
     void StartInstallation();
+    void StartInstallationOrReport();
     void LoadSkin();
     IZdrcaInstallHost* FindKitPieceHost() const;
     void AttachPanel(IInstallerUIPanel* panel);
@@ -112,6 +149,11 @@ private:
     void StopProgressTimer();
     void Quit();
     void JobEnded(bool succeeded);
+    static InstallOutcome::Record DescribeJob(VFoundation::VJob* job, bool succeeded);
+    void AbortAndQuitWhenEnded();
+    void PostQuit(int code);
+    // Reads the outcome off the install log and lets it go, so that it closes with the thread.
+    void TakeInstallLogOutcome();
 
     int32_t m_currentPageIndex = 0;
     int32_t m_processPageIndex = -1;
@@ -124,9 +166,27 @@ private:
     CInstallScript* m_script;
     bool m_installing = false;
     bool m_installSucceeded = false;
+    InstallOutcome::Record m_installOutcome;
+    std::atomic<bool> m_rolledBack{false};
     VFoundation::VRef<VFoundation::VJobServer> m_jobServer;
     VFoundation::VRef<CTimerControl> m_timerControl;
     VFoundation::VRef<VCtrl::CtrlLabel> m_statusLine;
     std::atomic<bool> m_rebootNeeded{false};
+    // The latest status text sent from another thread and not yet shown.
+    mutable std::mutex m_messageGuard;
+    std::string m_pendingMessage;
+    bool m_messagePosted = false;
     VFoundation::VRef<VCtrl::CtrlButtonStyle> m_buttonStyle;
+    // Kept while the installer thread runs so that the completion page can name its failures.
+    VFoundation::VRef<CInstallLog> m_installLog;
+    VFoundation::VString m_installLogPath;
+    uint32_t m_failedRows = 0;
+    // Why the installation could not start, for the completion page; empty when it started.
+    VFoundation::VString m_startFailure;
+    // The window was closed during the installation: quit once the aborted thread has ended.
+    bool m_quitWhenJobEnds = false;
+    // The quit message has been posted.
+    bool m_quitPosted = false;
+    // Set when destruction begins: the job notices that its job server still sends then are dropped.
+    std::atomic<bool> m_destroying{false};
 };

@@ -4,6 +4,7 @@
 #include "foundation/VException.h"
 #include "foundation/VRef.h"
 #include "ui/CPageScreenshots.h"
+#include "ui/CProgressReporter.h"
 
 #include <memory>
 #include <string>
@@ -14,13 +15,15 @@ struct CProgramOptions;
 // Walks the wizard page by page as a user accepting the defaults would, for unattended runs: it saves a
 // picture of each page as it is shown (when asked), ticks the licence agreement when the options accept
 // it, presses Next, waits on the install process page for the installation to end, and quits the message
-// loop on the last page with 0 (installed), 1 (failed or aborted) or 2 (a page refused to go on).
+// loop on the last page with 0 (installed), 1 (failed or aborted), 2 (a page refused to go on) or 3
+// (installed with failed steps, or without its full install record).
 // Runs on the user-interface thread from tasks and a timer of the message loop.
 class CSilentWizardDriver {
 public:
     static constexpr int kInstalled = 0;
     static constexpr int kFailed = 1;
     static constexpr int kRefused = 2;
+    static constexpr int kFailedSteps = 3;
 
     CSilentWizardDriver(CInstallerUI& window, const CProgramOptions& options);
     ~CSilentWizardDriver();
@@ -38,6 +41,10 @@ private:
     void Step();
     void Drive();
     void Finish(int code);
+    void ReportProgress();
+    // Ends the run past the install process page: "nothing to install" when so, the summary line and the
+    // exit code of the outcome (0, 1, or 3 for failed steps).
+    void FinishInstallation();
 
     CInstallerUI& m_window;
     std::unique_ptr<CPageScreenshots> m_screenshots;
@@ -46,4 +53,6 @@ private:
     bool m_finished = false;
     std::unique_ptr<VFoundation::VException> m_error;
     VApplication::TimerId m_waitTimer = 0;
+    // --progress: the lines on standard error.
+    std::unique_ptr<CProgressReporter> m_progress;
 };

@@ -1,5 +1,7 @@
 #include "ui/CStageDisplayPanel.h"
 
+#include "ctrl/CtrlDrawing.h"
+
 #include "ctrl/IGraphicsContext.h"
 #include "ctrl/VColour.h"
 #include "foundation/VClass.h"
@@ -116,7 +118,11 @@ void CStageDisplayPanel::DrawWithMarks(IGraphicsContext& context) {
         const int markTop = i * rowHeight + (rowHeight - markHeight) / 2 + 11;
         context.DrawImage(mark, 5, markTop, mark->GetWidth(), std::min(rowHeight, markHeight), 0, 0,
                           mark->GetWidth(), markHeight);
-        context.DrawText(textX, markTop + markHeight / 8, GetStageName(i).GetText(), colour);
+        // A name longer than the column ends in "..." instead of being cut at the panel's edge.
+        context.DrawText(
+            textX, markTop + markHeight / 8,
+            VCtrl::CtrlDrawing::FitText(context, GetStageName(i).GetText(), GetWidth() - textX - 2).GetText(),
+            colour);
     }
 }
 
@@ -129,6 +135,9 @@ void CStageDisplayPanel::DrawPlain(IGraphicsContext& context) {
         context.FillRectangle(2, y, 10, 10,
                               i == m_currentStage ? Red() : (i < m_currentStage ? Blue() : Grey()));
         context.DrawRectangle(2, y, 10, 10, black, IGraphicsContext::kDashSolid, 1.0);
-        context.DrawText(16, y - 2, GetStageName(i).GetText(), i <= m_currentStage ? black : Grey());
+        context.DrawText(
+            16, y - 2,
+            VCtrl::CtrlDrawing::FitText(context, GetStageName(i).GetText(), GetWidth() - 18).GetText(),
+            i <= m_currentStage ? black : Grey());
     }
 }

@@ -6,6 +6,8 @@
 #include "ctrl/IWindowBackend.h"
 #include "ctrl/VCtrl.h"
 #include "engine/CInstallScript.h"
+#include "engine/CInstalledProducts.h"
+#include "engine/CUninstallScript.h"
 #include "engine/ISplashScreenPresenter.h"
 #include "foundation/VException.h"
 #include "foundation/VFileManager.h"
@@ -14,6 +16,7 @@
 #include "ui/CInstallerUI.h"
 #include "ui/CPageScreenshots.h"
 #include "ui/CSilentWizardDriver.h"
+#include "ui/CUninstallerUI.h"
 
 using namespace VFoundation;
 
@@ -39,7 +42,29 @@ int CWizardFrontEnd::Run(CInstallScript& script, const CProgramOptions& options)
     const CInstallerVariable* name = script.FindVariable("APPLICATION_NAME");
     VString title(name ? name->GetValue().GetText() : "KIS");
     title.Append(" Installer");
-    VCtrl::CWindowAttributes attributes(title.GetText(), VCtrl::CWindowAttributes::kKindFixedMinimisable,
+    VRef<CInstallerUI> window = MakeRef<CInstallerUI>(&script);
+    return RunWindow(*window, title.GetText(), options, true);
+}
+
+int CWizardFrontEnd::RunUninstall(CUninstallScript& script, const CProgramOptions& options) {
+    VString title(script.GetProductName().c_str());
+    title.Append(" Uninstaller");
+    // The first page names the recorded install location when the record belongs to this script.
+    VString location(script.GetFolder().c_str());
+    CInstalledProducts::Product product;
+    if (CInstalledProducts::Find(script.GetProductName().c_str(), product) &&
+        product.Get("UninstallScript") == script.GetPath() && !product.Get("InstallLocation").empty())
+        location.Assign(product.Get("InstallLocation").c_str());
+    VRef<CInstallScript> pages = CUninstallerUI::MakePagesScript(script);
+    VRef<CUninstallerUI> window = MakeRef<CUninstallerUI>(pages.Get(), &script, location);
+    const int code = RunWindow(*window, title.GetText(), options, false);
+    if (code == CProgramEntry::kStartupFailure) return code;
+    return window->HasInstallSucceeded() ? 0 : 1;
+}
+
+int CWizardFrontEnd::RunWindow(CInstallerUI& window, const char* title, const CProgramOptions& options,
+                               bool preRun) {
+    VCtrl::CWindowAttributes attributes(title, VCtrl::CWindowAttributes::kKindFixedMinimisable,
                                         VCtrl::VRect{0, 0, 600, 400});
     VString icon = VApplication::GetModulePath();
     icon.RemoveLastPathComponent();
@@ -48,24 +73,23 @@ int CWizardFrontEnd::Run(CInstallScript& script, const CProgramOptions& options)
     if (VFileManager::Instance()->FileExistsAtPath(icon.GetText()))
         attributes.icon = VApplication::GetIcon(icon.GetText(), 0);
 
-    VRef<CInstallerUI> window = MakeRef<CInstallerUI>(&script);
-    window->CreateWindow(attributes);
-    CInstallerUI::SetMainWindow(window.Get());
-    script.RunPreRun();
-    if (!CInstallerSplashScreen::IsAnyShowing()) window->Show();
+    window.CreateWindow(attributes);
+    CInstallerUI::SetMainWindow(&window);
+    if (preRun && window.GetScript()) window.GetScript()->RunPreRun();
+    if (!CInstallerSplashScreen::IsAnyShowing()) window.Show();
 
     std::unique_ptr<CSilentWizardDriver> driver;
     std::unique_ptr<CPageScreenshots> screenshots;
     if (m_headless) {
-        driver = std::make_unique<CSilentWizardDriver>(*window, options);
+        driver = std::make_unique<CSilentWizardDriver>(window, options);
         driver->Start();
     } else if (!options.screenshots.empty()) {
-        screenshots = std::make_unique<CPageScreenshots>(*window, options.screenshots);
+        screenshots = std::make_unique<CPageScreenshots>(window, options.screenshots);
         screenshots->Prepare();
         screenshots->Watch();
     }
     const int code = VApplication::RunMessageLoop();
-    if (window->IsRebootNeeded()) VApplication::AlertText("Please now reboot your computer!");
+    if (window.IsRebootNeeded()) VApplication::AlertText("Please now reboot your computer!");
     CInstallerUI::SetMainWindow(nullptr);
     if (driver && driver->HasError()) {
         const VException error(driver->GetError());

@@ -74,6 +74,18 @@ bool StartsWithBytes(const VString& text, const VString& prefix) {
            std::memcmp(text.GetText(), prefix.GetText(), prefix.GetLength()) == 0;
 }
 
+bool IsSeparator(char c) {
+    return c == '/' || c == '\\';
+}
+
+// path is folder or lies below it, by whole path components.
+bool IsAtOrBelow(const VString& path, const VString& folder) {
+    if (!StartsWithBytes(path, folder)) return false;
+    const size_t length = folder.GetLength();
+    return path.GetLength() == length || length == 0 || IsSeparator(folder.GetText()[length - 1]) ||
+           IsSeparator(path.GetText()[length]);
+}
+
 } // namespace
 
 // CKitPieceObject
@@ -165,6 +177,7 @@ void CZDRKitPieceViewPanel::LayOutControls() {
 
     m_descriptionView = MakeRef<VCtrl::CtrlListBox>();
     m_descriptionView->Create(kDescriptionViewId, VRect{320, 144, 130, 175}, this, nullptr);
+    m_descriptionView->SetWrapsRows(true);
 
     m_sizeChooser = MakeRef<VCtrl::CtrlComboBox>();
     m_sizeChooser->Create(kSizeChooserId, VRect{10, 329, 100, 18}, this, this);
@@ -175,7 +188,8 @@ void CZDRKitPieceViewPanel::LayOutControls() {
     m_totalLabel = AddLabel(kTotalLabelId, VRect{320, 329, 130, 18}, m_totalStyle.Get(), "?GB / ?GB");
 
     m_photoView = MakeRef<VCtrl::CtrlImageView>();
-    m_photoView->Create(kPhotoViewId, VRect{320, 25, 130, 108}, this, nullptr);
+    // The photo and the table start below the title instead of covering it.
+    m_photoView->Create(kPhotoViewId, VRect{320, 38, 130, 100}, this, nullptr);
     m_photoView->SetFlags(false, VCtrl::Ctrl::kFlagEnabled);
 
     m_descriptionView->AddRow(kNoDescription);
@@ -204,7 +218,7 @@ void CZDRKitPieceViewPanel::BuildTable() {
     auto slider = MakeRef<VCtrl::CtrlSliderStyle>(Black(), VColour(127, 161, 208, 255), 96);
     auto tableStyle = MakeRef<VCtrl::CtrlTableViewStyle>(16, slider.Get(), slider.Get());
     m_pieceTable = MakeRef<VCtrl::CtrlTableView>(tableStyle.Get());
-    m_pieceTable->Create(kPieceTableId, VRect{10, 25, 300, 294}, this, this);
+    m_pieceTable->Create(kPieceTableId, VRect{10, 38, 300, 281}, this, this);
     m_pieceTable->SetDataSource(this);
     m_pieceTable->SetDelegate(this);
 
@@ -215,16 +229,20 @@ void CZDRKitPieceViewPanel::BuildTable() {
         int width;
         bool flag;
         VCtrl::Ctrl* cell;
+        const char* title;
     };
+    // The name column ends at the table's right edge (inside its border), so no horizontal scroll bar
+    // shows for nothing.
     const ColumnLayout columns[] = {
-        {kSelectionColumn, 25, true, checkCell.Get()},
-        {kSizeColumn, 50, false, nullptr},
-        {kNameColumn, 225, false, nullptr},
+        {kSelectionColumn, 25, true, checkCell.Get(), " "},
+        {kSizeColumn, 60, false, nullptr, "Size"},
+        {kNameColumn, 213, false, nullptr, "Kit piece"},
     };
     for (const ColumnLayout& layout : columns) {
         auto column =
             MakeRef<VCtrl::CtrlTableColumn>(layout.identifier, layout.width, layout.flag, layout.cell);
         column->SetName(layout.identifier);
+        column->SetDisplayName(layout.title);
         m_pieceTable->AddColumn(column.Get());
     }
     m_pieceTable->ReloadData();
@@ -486,33 +504,53 @@ void CZDRKitPieceViewPanel::HandleCtrlEvent(const VCtrl::CtrlEvent& event) {
     UpdateTotal();
 }
 
-bool CZDRKitPieceViewPanel::IsInstallPath(const VString& folder) {
+CZDRKitPieceViewPanel::CChoice CZDRKitPieceViewPanel::GetChoice() const {
+    {
+        std::lock_guard<std::mutex> lock(m_choiceGuard);
+        if (m_choiceTaken) return m_choice;
+    }
+    CChoice choice;
     for (CKitPieceObject* piece : *m_pieces)
-        if (piece->IsSelected() && piece->GetFolder().GetLength() == folder.GetLength() &&
-            StartsWithBytes(piece->GetFolder(), folder))
-            return true;
+        if (piece->IsSelected()) choice.folders.push_back(piece->GetFolder());
+    const CInstallSize* size = GetChosenInstallSize();
+    choice.filesPerFolder = size ? size->GetFilesPerFolder() : 0;
+    return choice;
+}
+
+// The installer thread asks while the user-interface thread owns the controls: it gets the choice as it
+// stood when the installation began.
+void CZDRKitPieceViewPanel::BeginInstallation() {
+    {
+        std::lock_guard<std::mutex> lock(m_choiceGuard);
+        m_choiceTaken = false;
+    }
+    CChoice now = GetChoice();
+    std::lock_guard<std::mutex> lock(m_choiceGuard);
+    m_choice = std::move(now);
+    m_choiceTaken = true;
+}
+
+bool CZDRKitPieceViewPanel::IsInstallPath(const VString& folder) {
+    for (const VString& chosen : GetChoice().folders)
+        if (chosen.GetLength() == folder.GetLength() && StartsWithBytes(chosen, folder)) return true;
     return false;
 }
 
 bool CZDRKitPieceViewPanel::IsOnInstallPath(const VString& folder) {
-    for (CKitPieceObject* piece : *m_pieces)
-        if (piece->IsSelected() &&
-            (StartsWithBytes(piece->GetFolder(), folder) || StartsWithBytes(folder, piece->GetFolder())))
-            return true;
+    for (const VString& chosen : GetChoice().folders)
+        if (IsAtOrBelow(chosen, folder) || IsAtOrBelow(folder, chosen)) return true;
     return false;
 }
 
 int32_t CZDRKitPieceViewPanel::GetMaxFilesPerFolder() {
-    const CInstallSize* size = GetChosenInstallSize();
-    return size ? size->GetFilesPerFolder() : 0;
+    return GetChoice().filesPerFolder;
 }
 
 int32_t CZDRKitPieceViewPanel::GetInstallPathCount() {
     int32_t count = 0;
-    for (CKitPieceObject* piece : *m_pieces) {
-        if (!piece->IsSelected()) continue;
-        auto entries = VFileManager::Instance()->DirectoryContentsAtPath(piece->GetFolder().GetText(),
-                                                                         nullptr, false, false);
+    for (const VString& chosen : GetChoice().folders) {
+        auto entries =
+            VFileManager::Instance()->DirectoryContentsAtPath(chosen.GetText(), nullptr, false, false);
         if (!entries) continue;
         for (VFoundation::VFileInfo* entry : *entries)
             if (entry->IsDirectory()) ++count;

@@ -18,6 +18,8 @@
 #include "ui/IInstallerUIPanel.h"
 
 #include <cstdint>
+#include <mutex>
+#include <vector>
 
 // The page kind "ZDRKitPieceView": the kit pieces of a sample library in a table of check boxes, an install
 // size chooser, the estimated size of each piece for the chosen install size, and the chosen total against
@@ -124,6 +126,7 @@ public:
     bool IsOnInstallPath(const VFoundation::VString& folder) override;
     int32_t GetMaxFilesPerFolder() override;
     int32_t GetInstallPathCount() override;
+    void BeginInstallation() override;
 
     const VFoundation::VString& GetPathVariableName() const { return m_pathVariableName; }
     const VFoundation::VString& GetLibraryFolder() const { return m_libraryFolder; }
@@ -151,6 +154,14 @@ public:
     VCtrl::CtrlTableView* GetPieceTable() const { return m_pieceTable.Get(); }
 
 private:
+    // What the installation installs: the selected pieces' folders and the chosen files per folder.
+    struct CChoice {
+        std::vector<VFoundation::VString> folders;
+        int32_t filesPerFolder = 0;
+    };
+    // The snapshot once the installation began, else the controls' state now.
+    CChoice GetChoice() const;
+
     void ReadOptions(const VFoundation::VString& options);
     void ReadInstallSizes(const VFoundation::VString& options);
     void LayOutControls();
@@ -194,4 +205,7 @@ private:
     int32_t m_pieceCount = 0;
     VFoundation::VRef<VFoundation::VObjectArrayTmpl<CKitPieceObject>> m_pieces;
     VFoundation::VRef<VFoundation::VObjectArrayTmpl<CInstallSize>> m_installSizes;
+    mutable std::mutex m_choiceGuard;
+    bool m_choiceTaken = false;
+    CChoice m_choice;
 };

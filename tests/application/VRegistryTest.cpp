@@ -14,6 +14,7 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 using VApplication::VRegistry;
@@ -101,6 +102,32 @@ TEST_F(RegistryTest, DeletesASubkeyOnlyWhenItHasNoSubkeysOfItsOwn) {
     // A deleted key comes back empty when written again.
     Write("Software\\Kestrawin\\App", "Other", "y");
     EXPECT_EQ(Read("Software\\Kestrawin\\App", "Location"), "NULL");
+}
+
+TEST_F(RegistryTest, ListsOnlyDirectSubkeysAndDeletesSingleValues) {
+    Write("Software\\Kestrawin\\App", "Location", "/opt/app, with a comma");
+    Write("Software\\Kestrawin\\App", "Version", "2");
+    Write("Software\\Kestrawin\\Apple\\Deeper", "Value", "1");
+    Write("Software\\Other", "Value", "3");
+
+    std::vector<std::string> subkeys;
+    std::vector<std::pair<std::string, std::string>> values;
+    EXPECT_EQ(MakeRef<VRegistry>("software/KESTRAWIN")->ListKey(subkeys, values), VRegistry::Outcome::Done);
+    EXPECT_EQ(subkeys, (std::vector<std::string>{"App", "Apple"}));
+    EXPECT_TRUE(values.empty());
+    EXPECT_EQ(MakeRef<VRegistry>("")->ListKey(subkeys, values), VRegistry::Outcome::Done);
+    EXPECT_EQ(subkeys, (std::vector<std::string>{"Software"}));
+    auto app = MakeRef<VRegistry>("Software\\Kestrawin\\App");
+    EXPECT_EQ(app->ListKey(subkeys, values), VRegistry::Outcome::Done);
+    EXPECT_TRUE(subkeys.empty());
+    EXPECT_EQ(values, (std::vector<std::pair<std::string, std::string>>{
+                          {"Location", "/opt/app, with a comma"}, {"Version", "2"}}));
+
+    EXPECT_EQ(app->DeleteValue("LOCATION"), VRegistry::Outcome::Done);
+    EXPECT_EQ(app->DeleteValue("Location"), VRegistry::Outcome::Missing);
+    EXPECT_EQ(Read("Software\\Kestrawin\\App", "Version"), "2");
+    EXPECT_EQ(MakeRef<VRegistry>("Software\\Nobody")->DeleteValue("Version"), VRegistry::Outcome::Missing);
+    EXPECT_EQ(MakeRef<VRegistry>("Software\\Nobody")->ListKey(subkeys, values), VRegistry::Outcome::Missing);
 }
 
 TEST_F(RegistryTest, TwoThreadsWritingAtOnceLoseNothing) {

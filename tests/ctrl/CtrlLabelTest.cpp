@@ -1,5 +1,6 @@
 #include "ctrl/CtrlLabel.h"
 #include "ctrl/CairoGraphicsContext.h"
+#include "ctrl/CtrlDrawing.h"
 #include "ctrl/CtrlLabelStyle.h"
 #include "ctrl/CtrlTestSupport.h"
 #include "foundation/VRef.h"
@@ -111,4 +112,30 @@ TEST_F(CtrlLabelTest, PressesReachAListenerAsEventOne) {
     label->SetTakesMouseInput(false);
     EXPECT_FALSE(label->MouseDown(VPoint{3, 4}, 0));
     EXPECT_EQ(listener.events.size(), 1u);
+}
+
+TEST(CtrlDrawing, FitTextKeepsBothEndsOfAPathAndWrapTextKeepsEveryWord) {
+    CairoGraphicsContext context;
+    const char* path = "/home/someone/Programs/Northwind Audio/Aurora Drums/Library/Snares/Maple Snare";
+    VCtrl::VSize whole;
+    context.MeasureText(path, whole);
+    const std::string fitted = VCtrl::CtrlDrawing::FitText(context, path, whole.width / 2, true).GetText();
+    VCtrl::VSize size;
+    context.MeasureText(fitted.c_str(), size);
+    EXPECT_LE(size.width, whole.width / 2);
+    EXPECT_EQ(fitted.rfind("/home/", 0), 0u) << fitted;
+    EXPECT_NE(fitted.find("..."), std::string::npos) << fitted;
+    EXPECT_EQ(fitted.substr(fitted.size() - 5), "Snare") << fitted;
+    EXPECT_EQ(std::string(VCtrl::CtrlDrawing::FitText(context, "short", 200).GetText()), "short");
+
+    const std::string text = "Mix presets for stereo projects: a studio and a live balance.";
+    const auto lines = VCtrl::CtrlDrawing::WrapText(context, text.c_str(), 100);
+    ASSERT_GT(lines.size(), 1u);
+    std::string joined;
+    for (const auto& line : lines) {
+        context.MeasureText(line.GetText(), size);
+        EXPECT_LE(size.width, 100) << line.GetText();
+        joined += (joined.empty() ? "" : " ") + std::string(line.GetText());
+    }
+    EXPECT_EQ(joined, text);
 }

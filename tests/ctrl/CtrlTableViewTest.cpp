@@ -228,3 +228,16 @@ TEST_F(CtrlTableViewTest, DrawsTicksTheSelectionAndTheScrollBars) {
     // The scroll bar's thumb at the top of its groove.
     EXPECT_EQ(context.GetTargetPixel(300 - 6, header + 5) & 0xFFFFFF, 0x7FA1D0u);
 }
+
+TEST_F(CtrlTableViewTest, SpacePressesTheSelectedRowsCheckCell) {
+    TestSource source(3);
+    auto table = MakeTable(source);
+    EXPECT_TRUE(table->KeyDown(32, 0)); // nothing selected: nothing pressed
+    EXPECT_TRUE(source.pressed.empty());
+    table->KeyDown(40, 0); // Down selects row 0
+    table->KeyDown(40, 0);
+    EXPECT_TRUE(table->KeyDown(32, 0));
+    ASSERT_EQ(source.pressed.size(), 1u);
+    EXPECT_EQ(source.pressed[0], "CheckBox:1");
+    EXPECT_TRUE(source.ticked[1]);
+}

@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 using namespace VFoundation;
 using KisTest::SetEnvironment;
@@ -128,6 +129,55 @@ TEST(ScriptParser, ThrowsTheScriptErrors) {
     EXPECT_EQ(
         ThrownBy(std::string(kPreamble) + "{MainInstall}\n{Section},1,A,B,Required\nFileExists, x, 1\n"),
         "Failed to get both the true and false steps for conditional");
+}
+
+TEST(ScriptParser, KnowsTheLineOfItsError) {
+    TempFolder folder;
+    const std::string path = folder / "Broken.kis";
+    KisTest::WriteFile(path, std::string(kPreamble) +
+                                 "\n# a comment\n{MainInstall}\n{Section},1,A,B,Required\n"
+                                 "NoOp\nFileExists, x, 1\n");
+    auto script = VRef<CInstallScript>::Adopt(new CInstallScript());
+    KisTest::LogCapture quiet;
+    EXPECT_THROW(script->Parse(path.c_str()), VException);
+    EXPECT_EQ(script->GetFailureLine(), 11u);
+    KisTest::WriteFile(path, "{Kestrawin}\n");
+    EXPECT_FALSE(script->Parse(path.c_str()));
+    EXPECT_EQ(script->GetFailureLine(), 1u);
+}
+
+TEST(ScriptParser, ADiagnosticsSinkChangesNothingThatIsAccepted) {
+    struct CountingSink : IScriptDiagnostics {
+        void LineRead(uint32_t, LineKind, const std::string&, VObject*) override { ++read; }
+        void LineDropped(uint32_t line, DropReason, const std::string&) override { dropped.push_back(line); }
+        void ScriptError(uint32_t, const VException&) override { ++errors; }
+        void ScriptRefused(uint32_t, const char*) override { ++errors; }
+        int read = 0, errors = 0;
+        std::vector<uint32_t> dropped;
+    };
+    const std::string text = std::string(kPreamble) + // pages body from line 6
+                             "DocumentView\n!LINUX\nImageView, a\n!end\nImageView, b\n{PreRun}\nNoOp\n"
+                             "Bogus\n{Exclusive}\nA\n{MainInstall}\n{Section},1,A,B,Optional\nNoOp\n"
+                             "{Section},1,A,B,Optional,MACOSX\nNoOp\n{Pages}\n";
+    Parsed plain = ParseText(text);
+    TempFolder folder;
+    const std::string path = folder / "Sinked.kis";
+    KisTest::WriteFile(path, text);
+    CountingSink sink;
+    auto sinked = VRef<CInstallScript>::Adopt(new CInstallScript());
+    sinked->SetDiagnostics(&sink);
+    KisTest::LogCapture quiet;
+    ASSERT_TRUE(plain.result);
+    ASSERT_TRUE(sinked->Parse(path.c_str()));
+    EXPECT_EQ(sinked->GetVariables().GetCount(), plain.script->GetVariables().GetCount());
+    EXPECT_EQ(sinked->GetPages().GetCount(), plain.script->GetPages().GetCount());
+    EXPECT_EQ(sinked->GetPreRunInstructions().GetCount(), plain.script->GetPreRunInstructions().GetCount());
+    EXPECT_EQ(sinked->GetSections().GetCount(), plain.script->GetSections().GetCount());
+    EXPECT_EQ(sinked->GetExclusiveNames().GetCount(), plain.script->GetExclusiveNames().GetCount());
+    EXPECT_EQ(sink.errors, 0);
+    // The page without a comma, the unknown block, the unknown keyword and the tag inside the sections.
+    EXPECT_EQ(sink.dropped, (std::vector<uint32_t>{6, 7, 13, 21}));
+    EXPECT_EQ(sinked->GetFailureLine(), 0u);
 }
 
 TEST(ScriptParser, PageBlocksKeepOnlyWindowsAndPlainPages) {

@@ -5,6 +5,7 @@
 #include "foundation/VException.h"
 #include "foundation/VRef.h"
 #include "instructions/CAbortInstallationInstruction.h"
+#include "instructions/CCreateDirectoryInstruction.h"
 #include "instructions/CExitSectionInstruction.h"
 #include "instructions/CShowSplashScreenInstruction.h"
 #include "tests/engine/InstructionTestSupport.h"
@@ -219,4 +220,33 @@ TEST(InstallerThread, AbortTakesEffectBetweenInstructions) {
 TEST(InstallerThread, WithoutAScriptTheRunFails) {
     VRef<CInstallerThread> thread = MakeRef<CInstallerThread>(nullptr, nullptr, nullptr, nullptr);
     EXPECT_FALSE(thread->Run());
+}
+
+TEST(InstallerThread, RollbackUndoesAnAbortedOrStoppedRunButNotFailedSteps) {
+    enum class End { FailedStep, Abort, Exception };
+    for (End end : {End::FailedStep, End::Abort, End::Exception}) {
+        Fixture f;
+        f.script->DeclareVariable("APPLICATION_ROLLBACK", "true");
+        CInstallerThread* running = nullptr;
+        CInstallerSection* section = f.Section("S");
+        f.Add(section, new CCreateDirectoryInstruction(VString((f.folder / "made/inner").c_str())));
+        if (end == End::FailedStep) f.Add(section, new Probe(f.trace, 'f', Probe::Outcome::Fail));
+        if (end == End::Abort)
+            f.Add(section, new Probe(f.trace, 'a', Probe::Outcome::Succeed, [&] { running->Abort(); }));
+        if (end == End::Exception) f.Add(section, new CShowSplashScreenInstruction(VString("a.tga, 10")));
+        f.Add(section, new Probe(f.trace, 'x'));
+        VRef<CInstallerThread> thread =
+            MakeRef<CInstallerThread>(nullptr, f.script.Get(), f.log.Get(), nullptr);
+        running = thread.Get();
+        bool result = true;
+        try {
+            result = thread->Run();
+        } catch (const VException&) {
+            result = false;
+        }
+        const bool undone = end != End::FailedStep;
+        EXPECT_EQ(result, !undone);
+        EXPECT_EQ(thread->HasRolledBack(), undone);
+        EXPECT_EQ(KisTest::fs::exists(f.folder / "made"), !undone);
+    }
 }

@@ -14,10 +14,6 @@ using VFoundation::VString;
 
 namespace {
 
-std::string Args(const std::string& a, const std::string& b, const char* rest = nullptr) {
-    return a + ", " + b + (rest ? std::string(", ") + rest : std::string());
-}
-
 // Collects the progress of the instruction at each row the log hands on.
 class ProgressProbe : public VFoundation::VObject, public ILogRowReceiver {
 public:
@@ -120,6 +116,14 @@ TEST(CopyDirectoryInstruction, RaisesProgressPerFileAndRecordsWhatItMade) {
     EXPECT_TRUE(RunLogged(*copy, second));
     EXPECT_EQ(second.UninstallEntries().size(), 4u);
     EXPECT_EQ(second.UninstallEntries()[0], "[File]," + dir / "dst/1.txt");
+
+    // Missing parents of the destination are made and recorded too, outermost first.
+    TestLog third;
+    EXPECT_TRUE(
+        RunLogged(*Make<CCopyDirectoryInstruction>(Args(dir / "src", dir / "new/deeper").c_str()), third));
+    ASSERT_EQ(third.UninstallEntries().size(), 6u);
+    EXPECT_EQ(third.UninstallEntries()[0], "[Folder]," + dir / "new");
+    EXPECT_EQ(third.UninstallEntries()[1], "[Folder]," + dir / "new/deeper");
 }
 
 TEST(CopyDirectoryInstruction, RecursiveOptionDecidesOverSubFolders) {
@@ -173,15 +177,22 @@ TEST(CopyDirectoryInstruction, FailsWithoutFilesIntoItselfAndAtANestedFailure) {
               Row("CopyDirectory, Src=%s Dst=%s", dir / "src/sub/blocked.txt", dir / "dst/sub/blocked.txt"));
 }
 
-TEST(CreateDirectoryInstruction, MakesTheWholeChainWithoutUninstallEntry) {
+TEST(CreateDirectoryInstruction, MakesTheWholeChainAndRecordsTheFoldersItMade) {
     TempFolder dir;
+    fs::create_directories(dir / "a");
     TestLog log;
     auto create = Make<CCreateDirectoryInstruction>((" " + dir / "a/b/c" + " ").c_str());
     EXPECT_TRUE(RunLogged(*create, log));
     EXPECT_TRUE(fs::is_directory(dir / "a/b/c"));
     ASSERT_EQ(log.Rows().size(), 1u);
     EXPECT_EQ(log.Rows()[0].text, Row("CreateDirectory. DST=%s", dir / "a/b/c"));
-    EXPECT_TRUE(log.UninstallEntries().empty());
+    // Outermost first, so that an uninstall (newest first) removes the inner one before its parent; the
+    // folder that was there already is not the installation's.
+    ASSERT_EQ(log.UninstallEntries().size(), 2u);
+    EXPECT_EQ(log.UninstallEntries()[0], "[Folder]," + dir / "a/b");
+    EXPECT_EQ(log.UninstallEntries()[1], "[Folder]," + dir / "a/b/c");
+    EXPECT_TRUE(RunLogged(*create, log));
+    EXPECT_EQ(log.UninstallEntries().size(), 2u);
 }
 
 TEST(DeleteFileInstruction, ReadOnlyFileNeedsForce) {

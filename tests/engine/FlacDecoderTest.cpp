@@ -127,12 +127,19 @@ TEST_F(FlacDecoderTest, DamagedStreamsFailWithoutLeavingAWaveFile) {
     ASSERT_EQ(FirstFrameOffset(otherBytes), frames);
     const std::string spliced = m_folder / "spliced.zdrca";
     KisTest::WriteFile(spliced, bytes.substr(0, frames) + otherBytes.substr(frames));
+    // A damaged sample rate in the stream's header (44,100 Hz read as 1,006,660 Hz): the frames, which
+    // carry their own rate, disagree, and neither checksum covers the header.
+    std::string wrongRate = bytes;
+    ASSERT_EQ(static_cast<uint8_t>(wrongRate[18]), 0x0A);
+    wrongRate[18] = static_cast<char>(0xF5);
+    const std::string rate = m_folder / "rate.zdrca";
+    KisTest::WriteFile(rate, wrongRate);
     // Not a FLAC stream at all.
     const std::string garbage = m_folder / "garbage.zdrca";
     KisTest::WriteFile(garbage, std::string(5000, 'g'));
 
     CFlacDecoder decoder;
-    for (const std::string& input : {truncated, corrupt, spliced}) {
+    for (const std::string& input : {truncated, corrupt, spliced, rate}) {
         const std::string output = input + ".wav";
         KisTest::WriteFile(output, "old content");
         EXPECT_NE(decoder.Decode(input.c_str(), output.c_str()), 0) << input;

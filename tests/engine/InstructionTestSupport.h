@@ -78,6 +78,11 @@ private:
 };
 
 // Runs instruction with log set, as the installer thread does.
+// An instruction's argument text: two paths and, when given, the rest.
+inline std::string Args(const std::string& a, const std::string& b, const char* rest = nullptr) {
+    return a + ", " + b + (rest ? std::string(", ") + rest : std::string());
+}
+
 inline bool RunLogged(IInstallerInstruction& instruction, TestLog& log) {
     instruction.SetLog(log.Get());
     const bool result = instruction.Execute();
@@ -104,6 +109,14 @@ template <typename T> std::string ConstructionError(const char* arguments) {
         return exception.GetDescriptionText().GetText();
     }
     return "";
+}
+
+// What a program run wrote to standard error itself: a sanitizer build appends its own report once the
+// program has ended.
+inline std::string ProgramErrors(const std::string& errors) {
+    const size_t report =
+        errors.find("-----------------------------------------------------\nSuppressions used:");
+    return report == std::string::npos ? errors : errors.substr(0, report);
 }
 
 inline std::string Row(const char* format, const std::string& a, const std::string& b = "",

@@ -19,12 +19,15 @@ std::string Stored(const char* key, const char* name, const char* defaultText) {
 class RegistryInstructions : public ::testing::Test {
 protected:
     void SetUp() override {
+        m_previousStore = VRegistry::GetStoreLocation();
         VRegistry::SetStoreLocation((m_dir / "registry.db").c_str());
         script = VFoundation::MakeRef<CInstallScript>();
         script->DeclareVariable("TARGET", "old");
         script->DeclareVariable("VALUE", "C:\\Program Files\\Kis");
     }
-    void TearDown() override { VRegistry::SetStoreLocation(nullptr); }
+    void TearDown() override { VRegistry::SetStoreLocation(m_previousStore.c_str()); }
+    // The store the suite set up for every test.
+    std::string m_previousStore;
 
     template <typename T> VFoundation::VRef<T> MakeWithScript(const char* arguments) {
         auto instruction = Make<T>(arguments);

@@ -1,12 +1,18 @@
 #include "application/VApplication.h"
+#include "application/VRegistry.h"
 #include "application/platform/headless/HeadlessBackend.h"
 #include "foundation/VFoundation.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
+#include <random>
+#include <string>
 
 namespace {
+
+constexpr const char* kSuite = "engine";
 
 class EngineEnvironment : public ::testing::Environment {
 public:
@@ -14,11 +20,21 @@ public:
         VFoundation::InitializeLibrary();
         VApplication::InitializeLibrary();
         VApplication::SetBackend(std::make_shared<VApplication::HeadlessBackend>());
+        // Installations record their product in the settings store: never in the machine's own.
+        m_store = std::filesystem::temp_directory_path() /
+                  ("kis-" + std::string(kSuite) + "-tests-" + std::to_string(std::random_device()()));
+        std::filesystem::create_directories(m_store);
+        VApplication::VRegistry::SetStoreLocation((m_store / "registry.db").string().c_str());
     }
     void TearDown() override {
         VApplication::UninitializeLibrary();
         VFoundation::UninitilizeLibrary(true);
+        std::error_code ignored;
+        std::filesystem::remove_all(m_store, ignored);
     }
+
+private:
+    std::filesystem::path m_store;
 };
 
 } // namespace

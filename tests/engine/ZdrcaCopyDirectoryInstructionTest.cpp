@@ -1,147 +1,4 @@
-#include "instructions/CZdrcaCopyDirectoryInstruction.h"
-
-#include "engine/CInstallLog.h"
-#include "engine/CSetMessageHandler.h"
-#include "engine/FlacTestSupport.h"
-#include "engine/IZdrcaInstallHost.h"
-#include "foundation/VException.h"
-#include "foundation/VFileManager.h"
-#include "foundation/VRef.h"
-#include "foundation/VString.h"
-#include "support/LogCapture.h"
-#include "support/TempFolder.h"
-#include "tests/engine/InstructionTestSupport.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <filesystem>
-#include <set>
-#include <sstream>
-#include <string>
-#include <thread>
-#include <vector>
-
-using KisTest::ReadFile;
-using KisTest::TempFolder;
-using VFoundation::MakeRef;
-using VFoundation::VException;
-using VFoundation::VRef;
-using VFoundation::VString;
-
-namespace {
-
-// Answers as the kit piece page does: the chosen pieces are folders of the source tree.
-class TestHost : public IZdrcaInstallHost {
-public:
-    std::set<std::string> pieces;
-    int32_t maxFiles = 1000;
-    int32_t pathCount = 1;
-
-    bool IsInstallPath(const VString& folder) override { return pieces.count(folder.GetText()) > 0; }
-    bool IsOnInstallPath(const VString& folder) override {
-        const std::string path = folder.GetText();
-        for (const std::string& piece : pieces)
-            if (piece.rfind(path, 0) == 0 || path.rfind(piece, 0) == 0) return true;
-        return false;
-    }
-    int32_t GetMaxFilesPerFolder() override { return maxFiles; }
-    int32_t GetInstallPathCount() override { return pathCount; }
-};
-
-class StatusRecorder : public CSetMessageHandler {
-public:
-    std::vector<std::string> texts;
-    void SetMessage(const VString& text) override { texts.emplace_back(text.GetText()); }
-    void RebootRequired() override {}
-};
-
-struct Row {
-    std::string marker; // "", "Failure" or "Exception"
-    std::string text;
-};
-
-class ZdrcaCopyDirectoryTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::filesystem::create_directories(m_root.Path() / "src");
-        std::filesystem::create_directories(m_root.Path() / "dst");
-        std::filesystem::create_directories(m_root.Path() / "logs");
-        m_log = MakeRef<CInstallLog>();
-        ASSERT_TRUE(m_log->Open(VString((m_root / "logs").c_str()), VString("Zdrca")));
-        m_log->WriteTableHead();
-        CSetMessageHandler::SetMessageHandler(&m_status);
-    }
-    void TearDown() override { CSetMessageHandler::SetMessageHandler(nullptr); }
-
-    // Paths in the native form, as the instruction hands them to the host.
-    std::string Src(const std::string& relative = "") const {
-        return Native(relative.empty() ? m_root / "src" : m_root / ("src/" + relative));
-    }
-    std::string Dst(const std::string& relative = "") const {
-        return Native(relative.empty() ? m_root / "dst" : m_root / ("dst/" + relative));
-    }
-    static std::string Native(std::string path) {
-        VFoundation::VFileManager::MakeNativePath(path.data());
-        return path;
-    }
-    void MakeFile(const std::string& path, const std::string& content = "data") {
-        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        KisTest::WriteFile(path, content);
-    }
-
-    VRef<CZdrcaCopyDirectoryInstruction> MakeInstruction() {
-        auto instruction =
-            MakeRef<CZdrcaCopyDirectoryInstruction>(VString((Src() + " , " + Dst() + " ").c_str()));
-        instruction->SetLog(m_log.Get());
-        instruction->SetInstallHost(&m_host);
-        return instruction;
-    }
-
-    // A decoder stand-in that records the sources it was given and fails where told to.
-    void UseRecordingDecoder(CZdrcaCopyDirectoryInstruction& instruction, std::vector<bool> failures = {}) {
-        instruction.SetDecodeFunction([this, failures](const VString& source, const VString& destination) {
-            const size_t call = m_decoded.size();
-            m_decoded.push_back(std::filesystem::path(source.GetText()).filename().string());
-            KisTest::WriteFile(destination.GetText(), "partial");
-            return call < failures.size() && failures[call] ? 1 : 0;
-        });
-    }
-
-    std::vector<Row> Rows() const {
-        std::vector<Row> rows;
-        std::istringstream lines(KisTest::ReadText(m_log->GetLogPath().GetText()));
-        bool inTable = false;
-        for (std::string line; std::getline(lines, line);) {
-            if (line.rfind("|  Error  |", 0) == 0) {
-                inTable = true;
-                continue;
-            }
-            if (!inTable || line.size() != 252 || line[0] != '|' || line[1] == '-') continue;
-            std::string marker = line.substr(1, 9);
-            marker.erase(0, marker.find_first_not_of(' '));
-            marker.erase(marker.find_last_not_of(' ') + 1);
-            std::string text = line.substr(11, 240);
-            text.erase(text.find_last_not_of(' ') + 1);
-            rows.push_back({marker, text});
-        }
-        return rows;
-    }
-
-    std::vector<std::string> UninstallEntries() const {
-        std::vector<std::string> entries;
-        std::istringstream lines(KisTest::ReadText(m_log->GetUninstallPath().GetText()));
-        for (std::string line; std::getline(lines, line);)
-            if (!line.empty() && line[0] == '[') entries.push_back(KisTest::UnescapedEntry(line));
-        return entries;
-    }
-
-    TempFolder m_root;
-    VRef<CInstallLog> m_log;
-    TestHost m_host;
-    StatusRecorder m_status;
-    std::vector<std::string> m_decoded;
-};
+#include "tests/engine/ZdrcaCopyDirectoryTestSupport.h"
 
 TEST_F(ZdrcaCopyDirectoryTest, ConstructorNeedsSourceAndDestination) {
     try {
@@ -389,4 +246,80 @@ TEST_F(ZdrcaCopyDirectoryTest, InstallsRealStreamsAsTheFlacToolDecodesThem) {
     EXPECT_EQ(m_status.texts.back(), "Unpacking: Library/Kick/Hard/Take.2.zdrca");
 }
 
-} // namespace
+TEST_F(ZdrcaCopyDirectoryTest, ParallelDecodingWritesTheRowsEntriesAndTextsOfASerialRun) {
+    // Kick: 12 files, 2 failing; Snare: 8 files of which 5 fail, so the failure limit ends it; Tom: one
+    // file, failing; plain files around them.
+    for (int i = 0; i < 12; ++i)
+        MakeFile(Src("Kits/Kick/" + std::string(i % 5 == 3 ? "bad" : "hit") + std::to_string(i) + ".zdrca"));
+    for (int i = 0; i < 8; ++i)
+        MakeFile(Src("Kits/Snare/" + std::string(i % 3 == 2 ? "hit" : "bad") + std::to_string(i) + ".zdrca"));
+    MakeFile(Src("Kits/Tom/bad.zdrca"));
+    MakeFile(Src("Kits/info.txt"));
+    MakeFile(Src("readme.txt"));
+    m_host.pieces = {Src("Kits")};
+    m_host.pathCount = 3;
+
+    struct Run {
+        std::vector<Row> rows;
+        std::vector<std::string> entries, texts, files;
+        float progress;
+    };
+    auto run = [this](int jobs) {
+        std::filesystem::remove_all(Dst());
+        std::filesystem::create_directories(Dst());
+        m_status.texts.clear();
+        m_log = MakeRef<CInstallLog>();
+        const std::string logs = m_root / ("logs" + std::to_string(jobs));
+        std::filesystem::create_directories(logs);
+        EXPECT_TRUE(m_log->Open(VString(logs.c_str()), VString("Zdrca")));
+        m_log->WriteTableHead();
+        auto instruction = MakeInstruction();
+        instruction->SetJobCount(jobs);
+        instruction->SetDecodeFunction(ShuffledDecoder());
+        EXPECT_TRUE(instruction->Execute());
+        return Run{Rows(), UninstallEntries(), m_status.texts, InstalledFiles(), instruction->GetProgress()};
+    };
+    const Run serial = run(1);
+    const Run parallel = run(4);
+    ASSERT_EQ(serial.rows.size(), parallel.rows.size());
+    for (size_t i = 0; i < serial.rows.size(); ++i) {
+        EXPECT_EQ(serial.rows[i].marker, parallel.rows[i].marker) << i;
+        EXPECT_EQ(serial.rows[i].text, parallel.rows[i].text) << i;
+    }
+    EXPECT_EQ(serial.entries, parallel.entries);
+    EXPECT_EQ(serial.texts, parallel.texts);
+    // The same files, and no temporary file left by the decodes withdrawn after the failure limit.
+    EXPECT_EQ(serial.files, parallel.files);
+    EXPECT_FLOAT_EQ(serial.progress, parallel.progress);
+    EXPECT_TRUE(std::any_of(parallel.rows.begin(), parallel.rows.end(), [&](const Row& row) {
+        return row.text == "Failure count has reached half the files in the directory " + Src("Kits/Snare");
+    }));
+    EXPECT_FALSE(std::filesystem::exists(Dst("Kits/Snare/hit5.wav")));
+}
+
+TEST_F(ZdrcaCopyDirectoryTest, AbortDuringAParallelDecodeLeavesOnlyCompleteRecordedFiles) {
+    for (int i = 0; i < 40; ++i)
+        MakeFile(Src("s" + std::to_string(i) + ".zdrca"));
+    m_host.pieces = {Src()};
+    auto instruction = MakeInstruction();
+    CZdrcaCopyDirectoryInstruction* target = instruction.Get();
+    std::atomic<int> calls{0};
+    instruction->SetJobCount(3);
+    instruction->SetDecodeFunction([&calls, target](const VString& source, const VString& destination) {
+        if (++calls == 10) std::thread([target] { target->Abort(); }).join();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        KisTest::WriteFile(destination.GetText(), std::string("complete ") + source.GetText());
+        return 0;
+    });
+    EXPECT_FALSE(instruction->Execute());
+    // Every worker stops within the file it was decoding.
+    EXPECT_LE(calls.load(), 10 + 2);
+    const std::vector<std::string> entries = UninstallEntries();
+    const std::vector<std::string> files = InstalledFiles();
+    EXPECT_LT(files.size(), 12u);
+    for (const std::string& file : files) {
+        EXPECT_NE(std::find(entries.begin(), entries.end(), "[File]," + file), entries.end()) << file;
+        EXPECT_EQ(ReadFile(file).rfind("complete ", 0), 0u) << file;
+    }
+    EXPECT_EQ(entries.size(), files.size());
+}

@@ -59,19 +59,16 @@ TEST(JpegReader, DecodesLikeImageMagickIntoBottomUpBlueGreenRedRows) {
 
 TEST(JpegReader, RefusesGreyScaleJpeg) {
     KisTest::LogCapture log;
-    testing::internal::CaptureStderr();
     VImage* image = VImageIOJPEG::LoadImageFromFile(Input("Grey8x8.jpg").c_str());
-    const std::string errors = testing::internal::GetCapturedStderr();
     EXPECT_EQ(image, nullptr);
     EXPECT_TRUE(log.Contains("Width:8  Height:8  Components:1\n"));
     EXPECT_TRUE(log.Contains(
         "VException in VImageIOJPEG::LoadImageFromFile: Only 3-component jpegs are supported\n"));
-    EXPECT_NE(errors.find("Failed to load image: " + Input("Grey8x8.jpg")), std::string::npos);
+    EXPECT_TRUE(log.Contains("Failed to load image: " + Input("Grey8x8.jpg")));
 }
 
 TEST(JpegReader, ReportsMissingAndCorruptFilesWithoutThrowing) {
     KisTest::LogCapture log;
-    testing::internal::CaptureStderr();
     EXPECT_EQ(VImageIOJPEG::LoadImageFromFile("/nonexistent/folder/none.jpg"), nullptr);
     EXPECT_TRUE(log.Contains(
         "VException in VImageIOJPEG::LoadImageFromFile: Error: Unable to open file for reading!\n"));
@@ -88,8 +85,7 @@ TEST(JpegReader, ReportsMissingAndCorruptFilesWithoutThrowing) {
     cut.resize(cut.size() - 40);
     VRef<VImage> padded =
         VRef<VImage>::Adopt(VImageIOJPEG::LoadImageFromData(cut.data(), cut.size(), "cut.jpg"));
-    const std::string errors = testing::internal::GetCapturedStderr();
-    EXPECT_NE(errors.find("Failed to load image: garbage.jpg\n"), std::string::npos);
+    EXPECT_TRUE(log.Contains("Failed to load image: garbage.jpg\n"));
     ASSERT_TRUE(padded);
     EXPECT_EQ(padded->GetHeight(), 7);
 }

@@ -260,9 +260,7 @@ TEST(ImageLoading, LooksUpNamesThatAreNotFilesInTheResourceFolder) {
     VRef<VImage> resource = VRef<VImage>::Adopt(VImage::LoadTargaResource("Button.tga"));
 
     KisTest::LogCapture log;
-    testing::internal::CaptureStderr();
     VImage* missing = VImage::LoadTargaResource("Missing.tga");
-    const std::string errors = testing::internal::GetCapturedStderr();
     VImage::SetResourceFolder("");
 
     ASSERT_TRUE(found);
@@ -270,8 +268,8 @@ TEST(ImageLoading, LooksUpNamesThatAreNotFilesInTheResourceFolder) {
     EXPECT_TRUE(resource);
     EXPECT_EQ(missing, nullptr);
     EXPECT_TRUE(log.Contains("Can't find image resource: " + folder.File("Missing.tga") + "\n"));
-    EXPECT_NE(errors.find("Failed to load image: " + folder.File("Missing.tga") + "\n"), std::string::npos);
-    EXPECT_NE(errors.find("Error loading targa resource: Missing.tga\n"), std::string::npos);
+    EXPECT_TRUE(log.Contains("Failed to load image: " + folder.File("Missing.tga") + "\n"));
+    EXPECT_TRUE(log.Contains("Error loading targa resource: Missing.tga\n"));
 }
 
 TEST(Image, GetPixelIsZeroOutsideTheBitmap) {

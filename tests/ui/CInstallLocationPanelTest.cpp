@@ -3,12 +3,16 @@
 #include "application/VRegistry.h"
 #include "ctrl/CtrlButtonStyle.h"
 #include "ctrl/CtrlEvent.h"
+#include "engine/CInstallerSection.h"
 #include "foundation/VException.h"
 #include "support/LogCapture.h"
 #include "support/TempFolder.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 using VApplication::DialogAnswer;
 using VApplication::DialogKind;
@@ -52,12 +56,15 @@ std::string ConstructionError(const char* options, CInstallScript* script) {
 class InstallLocationRegistry : public ::testing::Test {
 protected:
     void SetUp() override {
+        m_previousStore = VApplication::VRegistry::GetStoreLocation();
         VApplication::VRegistry::SetStoreLocation(m_folder.Text().append("/registry.db").c_str());
         m_script = KisTest::MakeScript();
         m_script->DeclareVariable("INSTALL_DIR", "$TEMP_FOLDER$\\Maker\\Product");
         m_script->DeclareVariable("APPLICATION_REGISTRY", "Software\\Maker\\Product");
     }
-    void TearDown() override { VApplication::VRegistry::SetStoreLocation(nullptr); }
+    void TearDown() override { VApplication::VRegistry::SetStoreLocation(m_previousStore.c_str()); }
+    // The store the suite set up for every test.
+    std::string m_previousStore;
 
     KisTest::TempFolder m_folder;
     VRef<CInstallScript> m_script;
@@ -335,4 +342,72 @@ TEST_F(InstallLocationRegistry, RegistryModeNeedsApplicationRegistry) {
               "Failed to acquire APPLICATION_REGISTRY");
     // Path mode does not look for it.
     EXPECT_EQ(Location(*MakePanel("INSTALL_DIR, , , /y, , False", script.Get())), "/y");
+}
+
+TEST(CInstallLocationPanel, FolderThatCannotBeWrittenToIsRefusedWithItsNameAndTheReason) {
+    KisTest::ScriptedDialogs dialogs;
+    KisTest::TempFolder folder;
+    auto script = KisTest::MakeScript();
+    script->DeclareVariable("INSTALL_DIR", "unset");
+    auto panel = MakePanel("INSTALL_DIR", script.Get());
+    namespace fs = std::filesystem;
+
+    // A folder without write permission refuses new files unless the test runs with the rights to
+    // ignore that; a pseudo file system refuses them to everyone.
+    std::vector<std::pair<std::string, std::string>> cases;
+    const std::string locked = folder / "locked";
+    fs::create_directory(locked);
+    fs::permissions(locked, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    if (FILE* probe = std::fopen((locked + "/probe").c_str(), "w"))
+        std::fclose(probe);
+    else
+        cases.emplace_back(locked + "/Product", locked);
+    if (fs::is_directory("/proc/self")) cases.emplace_back("/proc/kis-location-test/Product", "/proc");
+    ASSERT_FALSE(cases.empty());
+
+    for (const auto& [chosen, named] : cases) {
+        const size_t asked = dialogs.responder->GetRequests().size();
+        panel->ChooseLocation(VString(chosen.c_str()));
+        EXPECT_FALSE(panel->CanAdvance()) << chosen;
+        const auto requests = dialogs.responder->GetRequests();
+        ASSERT_EQ(requests.size(), asked + 1) << "one alert and no creation question for " << chosen;
+        EXPECT_EQ(requests.back().kind, DialogKind::Alert);
+        const std::string text = requests.back().text.GetText();
+        EXPECT_EQ(text.rfind("The folder " + named + " cannot be written to (", 0), 0u) << text;
+        EXPECT_NE(text.find(").\nPlease choose another location to install to"), std::string::npos) << text;
+        EXPECT_EQ(Value(*script, "INSTALL_DIR"), "unset");
+        EXPECT_FALSE(fs::exists(chosen));
+    }
+    fs::permissions(locked, fs::perms::owner_all);
+}
+
+TEST(CInstallLocationPanel, ShowsTheSpaceNeededAndFreeAndBrowsesFromTheLocation) {
+    KisTest::TempFolder folder;
+    auto script = KisTest::MakeScript();
+    script->DeclareVariable("INSTALL_DIR", "unset");
+    auto add = [&script](const char* name, bool optional, bool selected, int64_t size) {
+        auto section = MakeRef<CInstallerSection>(name, "", optional, SectionPlatformNone);
+        section->SetSize(size);
+        section->SetSelected(selected);
+        script->GetSections().AddObject(section.Get());
+    };
+    add("Core", false, false, 3 * 1024 * 1024);
+    add("Extras", true, true, 1024 * 1024 + 512 * 1024);
+    add("Unwanted", true, false, 900 * 1024 * 1024);
+    auto panel = MakePanel("INSTALL_DIR", script.Get());
+    // A folder that does not exist yet is measured on the disk of its nearest existing parent.
+    panel->ChooseLocation(VString((folder / "new/Product").c_str()));
+    const std::string text = panel->GetSpaceLabel()->GetText().GetText();
+    EXPECT_EQ(text.rfind("Space required: 4.5 MB    Space free: ", 0), 0u) << text;
+    EXPECT_EQ(text.find("unknown"), std::string::npos) << text;
+    // The label lies under the location, inside the panel.
+    EXPECT_GT(panel->GetSpaceLabel()->GetFrame().y, panel->GetLocationLabel()->GetFrame().y + 20);
+
+    // Browse opens the folder dialog at that nearest existing folder.
+    KisTest::ScriptedDialogs dialogs;
+    dialogs.responder->Push(DialogAnswer::Cancel());
+    panel->Browse();
+    ASSERT_EQ(dialogs.responder->GetRequests().size(), 1u);
+    EXPECT_EQ(std::string(dialogs.responder->GetRequests()[0].initialPath.GetText()), folder.Text());
 }

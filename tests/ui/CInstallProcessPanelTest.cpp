@@ -15,6 +15,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 
 using namespace VFoundation;
 
@@ -69,6 +70,25 @@ protected:
     std::shared_ptr<VApplication::HeadlessBackend> m_app;
     VRef<VCtrl::VWindow> m_window;
 };
+
+TEST_F(ProcessPanelTest, RowsFromTheInstallerThreadArriveInOrderInFewBatches) {
+    VRef<CInstallProcessPanel> panel = Shown("LogView");
+    std::thread([&panel] {
+        for (int i = 0; i < 300; ++i)
+            panel->AddLogLine(VString(("row " + std::to_string(i)).c_str()));
+    }).join();
+    // One task gathered every row (and one paint follows it), not one task per row.
+    EXPECT_LE(m_app->RunPending(), 3);
+    ASSERT_EQ(panel->GetLogView()->GetRowCount(), 300);
+    EXPECT_STREQ(panel->GetLogView()->GetRowText(299).GetText(), "row 299");
+    // A row soon after the last batch waits for the batch spacing, then comes.
+    std::thread([&panel] { panel->AddLogLine(VString("late row")); }).join();
+    m_app->RunPending();
+    m_app->AdvanceClock(1000 / CInstallProcessPanel::kRowFlushesPerSecond + 1);
+    ASSERT_EQ(panel->GetLogView()->GetRowCount(), 301);
+    EXPECT_STREQ(panel->GetLogView()->GetRowText(300).GetText(), "late row");
+    m_window->GetRoot()->RemoveChild(panel.Get());
+}
 
 } // namespace
 

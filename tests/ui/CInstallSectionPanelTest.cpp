@@ -115,7 +115,7 @@ TEST(CInstallSectionPanel, ListsTheOptionalSectionsUnderTheTitleOfTheOptions) {
     EXPECT_EQ(check->GetColumnWidth(), 50);
     EXPECT_STREQ(name->GetIdentifier().GetText(), "SectionName");
     EXPECT_FALSE(name->GetFlag());
-    EXPECT_EQ(name->GetColumnWidth(), 400);
+    EXPECT_EQ(name->GetColumnWidth(), 228);
 
     std::vector<std::string> names;
     for (int row = 0; row < 3; ++row) {

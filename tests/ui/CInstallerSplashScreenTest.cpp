@@ -4,6 +4,7 @@
 #include "ctrl/CtrlEvent.h"
 #include "ctrl/CtrlRoot.h"
 #include "ctrl/IWindowBackend.h"
+#include "ctrl/platform/headless/HeadlessWindowBackend.h"
 #include "foundation/VException.h"
 #include "foundation/VImage.h"
 #include "foundation/VRef.h"
@@ -82,4 +83,24 @@ TEST_F(SplashScreenTest, RefusesToShowNoPicture) {
         EXPECT_STREQ(exception.GetDescriptionText().GetText(),
                      "Image is NULL, cannot construct a splash screen with no image!");
     }
+}
+
+TEST_F(SplashScreenTest, ShowsItsPicture) {
+    uint8_t* bits = m_picture->GetMutableBits();
+    for (int row = 0; row < 30; ++row)
+        for (int x = 0; x < 40; ++x) {
+            uint8_t* pixel = bits + size_t(row) * size_t(m_picture->GetStride()) + size_t(x) * 4;
+            pixel[0] = 0;
+            pixel[1] = 0;
+            pixel[2] = 255;
+            pixel[3] = 255;
+        }
+    m_picture->BitsChanged();
+    VRef<CInstallerSplashScreen> splash = MakeRef<CInstallerSplashScreen>(m_picture.Get(), 2500u);
+    ASSERT_TRUE(splash->ShowSplash());
+    splash->Update();
+    const VCtrl::HeadlessWindow* window = VCtrl::HeadlessWindow::From(*splash);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->GetScreenPixel(20, 15) & 0xFFFFFFu, 0xFF0000u);
+    EXPECT_EQ(window->GetScreenPixel(1, 28) & 0xFFFFFFu, 0xFF0000u);
 }

@@ -27,13 +27,16 @@ namespace {
 class CZDRKitPieceViewPanelTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        m_previousStore = VApplication::VRegistry::GetStoreLocation();
         VApplication::VRegistry::SetStoreLocation((m_root / "registry.db").c_str());
         m_script = KisTest::MakeScript();
         m_script->SetVariable("KIT_PATH", (m_root / "install").c_str());
         m_script->SetVariable("CWD_FOLDER", (m_root / "medium").c_str());
         m_script->SetVariable("KIT_NOUN", "kit");
     }
-    void TearDown() override { VApplication::VRegistry::SetStoreLocation(nullptr); }
+    void TearDown() override { VApplication::VRegistry::SetStoreLocation(m_previousStore.c_str()); }
+    // The store the suite set up for every test.
+    std::string m_previousStore;
 
     std::string Lib(const std::string& relative = "") const {
         return relative.empty() ? m_root / "lib" : m_root / ("lib/" + relative);
@@ -166,7 +169,7 @@ TEST_F(CZDRKitPieceViewPanelTest, ListsPiecesAndLeavesInstalledOnesUnticked) {
         // The check column shows the on picture for a ticked piece and the off picture for the other.
         KisTest::Snapshot snapshot(*panel);
         const int checkX = 10 + 12;
-        const int firstRowY = 25 + VCtrl::CtrlTableView::kHeaderHeight + 7;
+        const int firstRowY = panel->GetPieceTable()->GetY() + VCtrl::CtrlTableView::kHeaderHeight + 7;
         EXPECT_EQ(snapshot.At(checkX, firstRowY), 0x00C800u);
         EXPECT_EQ(snapshot.At(checkX, firstRowY + VCtrl::CtrlTableView::kInitialRowHeight), 0x0000C8u);
     }
@@ -321,19 +324,21 @@ TEST_F(CZDRKitPieceViewPanelTest, AnswersTheCopyForTheChosenPieces) {
     EXPECT_TRUE(panel->IsOnInstallPath(path("Kick")));
     EXPECT_TRUE(panel->IsOnInstallPath(path("Kick/Kit1/Hard")));
     EXPECT_FALSE(panel->IsOnInstallPath(path("Hats")));
-    // The prefixes are plain bytes: the unticked Kit10 lies "below" the ticked Kit1.
-    EXPECT_TRUE(panel->IsOnInstallPath(path("Kick/Kit10/Hard")));
+    // Whole components: the unticked Kit10 does not lie below the ticked Kit1.
+    EXPECT_FALSE(panel->IsOnInstallPath(path("Kick/Kit10")));
+    EXPECT_FALSE(panel->IsOnInstallPath(path("Kick/Kit10/Hard")));
+    EXPECT_FALSE(panel->IsOnInstallPath(path("Kick/Kit")));
     // Two sub-folders of Kick/Kit1 and three of Snare/Kit1.
     EXPECT_EQ(panel->GetInstallPathCount(), 5);
     EXPECT_EQ(panel->GetMaxFilesPerFolder(), 4);
 
+    // Once the installation began, the answers are the choice of that moment, whatever the controls say.
+    panel->BeginInstallation();
     panel->GetSizeChooser()->SelectItem(1);
-    EXPECT_EQ(panel->GetMaxFilesPerFolder(), 9);
     Tick(*panel, 0);
-    Tick(*panel, 2);
-    EXPECT_FALSE(panel->IsOnInstallPath(path("")));
-    EXPECT_FALSE(panel->IsInstallPath(path("Kick/Kit1")));
-    EXPECT_EQ(panel->GetInstallPathCount(), 0);
+    EXPECT_EQ(panel->GetMaxFilesPerFolder(), 4);
+    EXPECT_TRUE(panel->IsInstallPath(path("Kick/Kit1")));
+    EXPECT_EQ(panel->GetInstallPathCount(), 5);
 }
 
 TEST_F(CZDRKitPieceViewPanelTest, CopyWithThePanelAsHostDecodesTheChosenShare) {
@@ -341,7 +346,7 @@ TEST_F(CZDRKitPieceViewPanelTest, CopyWithThePanelAsHostDecodesTheChosenShare) {
     const std::string wave = m_root / "signal.wav";
     KisTest::WriteTestWave(wave, 1, 16, 300);
     // Five takes in each layer folder; two per folder picks takes 0 and 2.
-    for (const char* folder : {"Kick/Kit1/Hard", "Kick/Kit2/Hard", "Snare/Kit1/Soft"})
+    for (const char* folder : {"Kick/Kit1/Hard", "Kick/Kit10/Hard", "Kick/Kit2/Hard", "Snare/Kit1/Soft"})
         for (int take = 0; take < 5; ++take) {
             const std::string file = Lib(std::string(folder) + "/t" + std::to_string(take) + ".zdrca");
             fs::create_directories(fs::path(file).parent_path());
@@ -352,9 +357,12 @@ TEST_F(CZDRKitPieceViewPanelTest, CopyWithThePanelAsHostDecodesTheChosenShare) {
     KisTest::WriteFile(Lib("readme.txt"), "top");
 
     auto panel = MakePanel("1", "[{2:Two:Two per folder}]");
-    ASSERT_EQ(panel->GetPieceCount(), 3);
-    ASSERT_STREQ(panel->GetPiece(1)->GetDisplayName().GetText(), "Kick Kit2");
+    ASSERT_EQ(panel->GetPieceCount(), 4);
+    ASSERT_STREQ(panel->GetPiece(1)->GetDisplayName().GetText(), "Kick Kit10");
+    ASSERT_STREQ(panel->GetPiece(2)->GetDisplayName().GetText(), "Kick Kit2");
+    // Kit10 is unticked while Kit1, whose name begins its name, is ticked: nothing of it, not even a folder.
     Tick(*panel, 1);
+    Tick(*panel, 2);
 
     fs::create_directories(m_root.Path() / "dst");
     fs::create_directories(m_root.Path() / "logs");
@@ -378,8 +386,25 @@ TEST_F(CZDRKitPieceViewPanelTest, CopyWithThePanelAsHostDecodesTheChosenShare) {
                                             "Snare/Kit1/Soft/t2.wav"};
     EXPECT_EQ(arrived, expected);
     EXPECT_FALSE(fs::exists(m_root.Path() / "dst/Kick/Kit2"));
+    EXPECT_FALSE(fs::exists(m_root.Path() / "dst/Kick/Kit10"));
 
     const std::string oracle = m_root / "oracle.wav";
     ASSERT_TRUE(KisTest::DecodeWithFlacTool(Lib("Kick/Kit1/Hard/t2.zdrca"), oracle));
     EXPECT_EQ(KisTest::ReadFile(m_root / "dst/Kick/Kit1/Hard/t2.wav"), KisTest::ReadFile(oracle));
+}
+
+TEST_F(CZDRKitPieceViewPanelTest, TitleIsNotCoveredAndTheColumnsHaveTitles) {
+    auto panel = MakePanel("1", "[{1000:Full:All}]");
+    const VCtrl::VRect title = panel->GetTitleLabel()->GetFrame();
+    EXPECT_LE(title.y + title.height, panel->GetPieceTable()->GetY());
+    EXPECT_LE(title.y + title.height, panel->GetPhotoView()->GetY());
+    std::vector<std::string> titles;
+    int widths = 0;
+    for (int i = 0; i < panel->GetPieceTable()->GetColumnCount(); ++i) {
+        titles.emplace_back(panel->GetPieceTable()->GetColumnAtIndex(i)->GetDisplayName().GetText());
+        widths += panel->GetPieceTable()->GetColumnAtIndex(i)->GetColumnWidth();
+    }
+    EXPECT_EQ(titles, (std::vector<std::string>{" ", "Size", "Kit piece"}));
+    // The columns fit the table: no horizontal scroll bar.
+    EXPECT_LE(widths, panel->GetPieceTable()->GetWidth());
 }

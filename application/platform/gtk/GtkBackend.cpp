@@ -365,6 +365,11 @@ VFoundation::VString GtkBackend::ShowSaveFileDialog(const FileDialogRequest& req
 VFoundation::VString GtkBackend::ShowFolderDialog(const FolderDialogRequest& request) {
     // Only folders of the file system, whatever the flags: the chooser is local-only.
     GtkWidget* dialog = MakeChooser(GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, request.title, "_Select");
+    // The chooser opens where the installation would go (not at "Recent"), and small enough for a
+    // 1024 x 768 screen with its title in view.
+    SetInitialFolder(dialog, request.initialFolder);
+    gtk_window_set_default_size(GTK_WINDOW(dialog), 720, 520);
+    gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
     return RunChooser(dialog, OwnerOf(request.owner));
 }
 

@@ -1,5 +1,6 @@
 #include "application/BackendFactory.h"
 #include "application/platform/gtk/GtkBackend.h"
+#include "application/platform/gtk/GtkX11Errors.h"
 
 #include <gtk/gtk.h>
 
@@ -12,6 +13,7 @@ std::shared_ptr<IApplicationBackend> MakeBackend(int* argc, char*** argv) {
     // change how scripts' numbers are read and how logs write them.
     gtk_disable_setlocale();
     if (!gtk_init_check(argc, argv)) return nullptr;
+    IgnoreErrorsAboutVanishedWindows();
     return std::make_shared<GtkBackend>();
 }
 

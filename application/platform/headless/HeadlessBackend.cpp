@@ -263,6 +263,7 @@ VFoundation::VString HeadlessBackend::ShowFolderDialog(const FolderDialogRequest
     dialog.kind = DialogKind::Folder;
     dialog.text = request.title;
     dialog.flags = request.flags;
+    dialog.initialPath = request.initialFolder;
     return ChosenPath(Ask(std::move(dialog)));
 }
 

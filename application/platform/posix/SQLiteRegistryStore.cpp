@@ -22,6 +22,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -52,6 +54,10 @@ public:
     Statement& operator=(const Statement&) = delete;
 
     bool IsValid() const { return m_status == SQLITE_OK && m_statement; }
+    // A statement that could not be prepared only because the store has no tables yet (an empty file).
+    bool LacksTable(sqlite3* db) const {
+        return m_status == SQLITE_ERROR && std::strncmp(sqlite3_errmsg(db), "no such table", 13) == 0;
+    }
     Statement& Bind(int index, const std::string& text) {
         if (IsValid())
             sqlite3_bind_text(m_statement, index, text.data(), static_cast<int>(text.size()),
@@ -89,6 +95,9 @@ public:
     Result SetValue(const std::string& keyPath, const std::string& name, const std::string& data) override;
     Result GetValue(const std::string& keyPath, const std::string& name, std::string& data) override;
     Result DeleteSubkey(const std::string& keyPath, const std::string& subkeyPath) override;
+    Result DeleteValue(const std::string& keyPath, const std::string& name) override;
+    Result ListKey(const std::string& keyPath, std::vector<std::string>& subkeys,
+                   std::vector<std::pair<std::string, std::string>>& values) override;
 
 private:
     // Read: a shared transaction. Create: the write lock, making the database (and its folder) when missing.
@@ -115,7 +124,11 @@ IRegistryStore::Result SQLiteRegistryStore::Open(Access access) {
     if (access != Access::Create && !std::filesystem::exists(m_location, error)) return Result::NoKey;
     if (access == Access::Create) {
         const std::filesystem::path folder = std::filesystem::path(m_location).parent_path();
-        if (!folder.empty()) std::filesystem::create_directories(folder, error);
+        // Whoever may write the store's folder may replace the store: it is never writable for others.
+        if (!folder.empty() && std::filesystem::create_directories(folder, error))
+            std::filesystem::permissions(
+                folder, std::filesystem::perms::others_write | std::filesystem::perms::group_write,
+                std::filesystem::perm_options::remove, error);
     }
     const int flags =
         SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX | (access == Access::Create ? SQLITE_OPEN_CREATE : 0);
@@ -161,8 +174,9 @@ template <typename Body> IRegistryStore::Result SQLiteRegistryStore::InTransacti
 IRegistryStore::Result SQLiteRegistryStore::FindKey(const std::string& keyPath) {
     if (keyPath.empty()) return Result::Done;
     Statement find(m_db, "SELECT 1 FROM registry_keys WHERE path = ?1");
-    // A store made by a reader of an empty file has no tables yet: nothing in it exists.
-    if (!find.IsValid()) return Result::NoKey;
+    // A store made by a reader of an empty file has no tables yet: nothing in it exists. Any other
+    // failure (a damaged file, a folder in its place) is the store's, not a missing key.
+    if (!find.IsValid()) return find.LacksTable(m_db) ? Result::NoKey : Fail("read");
     const int step = find.Bind(1, keyPath).Step();
     if (step == SQLITE_ROW) return Result::Done;
     return step == SQLITE_DONE ? Result::NoKey : Fail("read");
@@ -198,7 +212,7 @@ IRegistryStore::Result SQLiteRegistryStore::GetValue(const std::string& keyPath,
         const Result key = FindKey(keyPath);
         if (key != Result::Done) return key;
         Statement getValue(m_db, "SELECT data FROM registry_values WHERE key_path = ?1 AND name = ?2");
-        if (!getValue.IsValid()) return Result::NoValue;
+        if (!getValue.IsValid()) return getValue.LacksTable(m_db) ? Result::NoValue : Fail("read");
         const int step = getValue.Bind(1, keyPath).Bind(2, name).Step();
         if (step == SQLITE_DONE) return Result::NoValue;
         if (step != SQLITE_ROW) return Fail("read");
@@ -225,6 +239,51 @@ IRegistryStore::Result SQLiteRegistryStore::DeleteSubkey(const std::string& keyP
         if (dropValues.Bind(1, fullPath).Step() != SQLITE_DONE ||
             dropKey.Bind(1, fullPath).Step() != SQLITE_DONE)
             return Fail("write");
+        return Result::Done;
+    });
+}
+
+IRegistryStore::Result SQLiteRegistryStore::DeleteValue(const std::string& keyPath, const std::string& name) {
+    return InTransaction(Access::Modify, [&]() -> Result {
+        const Result found = FindKey(keyPath);
+        if (found != Result::Done) return found;
+        Statement dropValue(m_db, "DELETE FROM registry_values WHERE key_path = ?1 AND name = ?2");
+        if (dropValue.Bind(1, keyPath).Bind(2, name).Step() != SQLITE_DONE) return Fail("write");
+        return sqlite3_changes(m_db) > 0 ? Result::Done : Result::NoValue;
+    });
+}
+
+IRegistryStore::Result
+SQLiteRegistryStore::ListKey(const std::string& keyPath, std::vector<std::string>& subkeys,
+                             std::vector<std::pair<std::string, std::string>>& values) {
+    subkeys.clear();
+    values.clear();
+    return InTransaction(Access::Read, [&]() -> Result {
+        const Result found = FindKey(keyPath);
+        if (found != Result::Done) return found;
+        // The root's subkeys are the paths without a separator; a key's are those one part below it.
+        const std::string prefix = keyPath.empty() ? std::string() : keyPath + "\\";
+        Statement children(m_db, keyPath.empty()
+                                     ? "SELECT path FROM registry_keys WHERE instr(path, '\\') = 0"
+                                     : "SELECT path FROM registry_keys WHERE path >= ?1 AND path < ?2");
+        if (!children.IsValid()) return Result::Done;
+        if (!keyPath.empty()) children.Bind(1, prefix).Bind(2, keyPath + "]");
+        int step;
+        while ((step = children.Step()) == SQLITE_ROW) {
+            const std::string path = children.ColumnBlob(0);
+            if (path.find('\\', prefix.size()) == std::string::npos)
+                subkeys.push_back(path.substr(prefix.size()));
+        }
+        if (step != SQLITE_DONE) return Fail("read");
+        Statement named(m_db, "SELECT name, data FROM registry_values WHERE key_path = ?1 ORDER BY name");
+        if (!named.IsValid()) return Result::Done;
+        named.Bind(1, keyPath);
+        while ((step = named.Step()) == SQLITE_ROW)
+            values.emplace_back(named.ColumnBlob(0), named.ColumnBlob(1));
+        if (step != SQLITE_DONE) return Fail("read");
+        std::sort(subkeys.begin(), subkeys.end(), [](const std::string& a, const std::string& b) {
+            return sqlite3_stricmp(a.c_str(), b.c_str()) < 0;
+        });
         return Result::Done;
     });
 }

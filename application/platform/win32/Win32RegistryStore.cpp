@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 // The settings store on Windows is the system registry. The store location names the key that plays the
@@ -25,6 +27,10 @@ const Hive kHives[] = {
     {"HKEY_LOCAL_MACHINE", "HKLM", HKEY_LOCAL_MACHINE},
     {"HKEY_CURRENT_USER", "HKCU", HKEY_CURRENT_USER},
 };
+
+bool NameBefore(const std::string& a, const std::string& b) {
+    return ::_stricmp(a.c_str(), b.c_str()) < 0;
+}
 
 bool SamePart(const std::string& part, const char* name) {
     return part.size() == std::strlen(name) && ::_strnicmp(part.c_str(), name, part.size()) == 0;
@@ -130,6 +136,72 @@ public:
         status = ::RegDeleteKeyA(key.Get(), subkeyPath.c_str());
         if (status == ERROR_FILE_NOT_FOUND) return Result::NoKey;
         if (status != ERROR_SUCCESS) return Fail("delete", subkeyPath, status);
+        return Result::Done;
+    }
+
+    Result DeleteValue(const std::string& keyPath, const std::string& name) override {
+        RegistryKey key;
+        LSTATUS status = ::RegOpenKeyExA(m_hive, Full(keyPath).c_str(), 0, KEY_SET_VALUE, key.Out());
+        if (status == ERROR_FILE_NOT_FOUND) return Result::NoKey;
+        if (status != ERROR_SUCCESS) return Fail("open", keyPath, status);
+        status = ::RegDeleteValueA(key.Get(), name.c_str());
+        if (status == ERROR_FILE_NOT_FOUND) return Result::NoValue;
+        if (status != ERROR_SUCCESS) return Fail("delete a value of", keyPath, status);
+        return Result::Done;
+    }
+
+    Result ListKey(const std::string& keyPath, std::vector<std::string>& subkeys,
+                   std::vector<std::pair<std::string, std::string>>& values) override {
+        subkeys.clear();
+        values.clear();
+        RegistryKey key;
+        LSTATUS status = ::RegOpenKeyExA(m_hive, Full(keyPath).c_str(), 0, KEY_READ, key.Out());
+        if (status == ERROR_FILE_NOT_FOUND) return Result::NoKey;
+        if (status != ERROR_SUCCESS) return Fail("open", keyPath, status);
+        DWORD longestSubkey = 0, longestName = 0, longestData = 0;
+        status = ::RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, nullptr, &longestSubkey, nullptr,
+                                    nullptr, &longestName, &longestData, nullptr, nullptr);
+        if (status != ERROR_SUCCESS) return Fail("describe", keyPath, status);
+        // Another writer may add longer names while the key is listed: the buffers then grow and the
+        // entry is asked for again.
+        std::vector<char> name(longestSubkey + longestName + 2);
+        for (DWORD index = 0;;) {
+            DWORD length = static_cast<DWORD>(name.size());
+            status =
+                ::RegEnumKeyExA(key.Get(), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+            if (status == ERROR_NO_MORE_ITEMS) break;
+            if (status == ERROR_MORE_DATA) {
+                name.resize(name.size() * 2);
+                continue;
+            }
+            if (status != ERROR_SUCCESS) return Fail("list", keyPath, status);
+            subkeys.emplace_back(name.data(), length);
+            ++index;
+        }
+        std::vector<char> data(longestData + 1);
+        for (DWORD index = 0;;) {
+            DWORD length = static_cast<DWORD>(name.size());
+            DWORD size = static_cast<DWORD>(data.size() - 1);
+            DWORD type = 0;
+            status = ::RegEnumValueA(key.Get(), index, name.data(), &length, nullptr, &type,
+                                     reinterpret_cast<BYTE*>(data.data()), &size);
+            if (status == ERROR_NO_MORE_ITEMS) break;
+            if (status == ERROR_MORE_DATA) {
+                name.resize(name.size() * 2);
+                data.resize(data.size() * 2);
+                continue;
+            }
+            if (status != ERROR_SUCCESS) return Fail("list", keyPath, status);
+            ++index;
+            // Only string values are settings of this store, as GetValue reads them.
+            if (type != REG_SZ && type != REG_EXPAND_SZ) continue;
+            data[size] = 0;
+            values.emplace_back(std::string(name.data(), length),
+                                std::string(data.data(), ::strnlen(data.data(), size)));
+        }
+        std::sort(subkeys.begin(), subkeys.end(), NameBefore);
+        std::sort(values.begin(), values.end(),
+                  [](const auto& a, const auto& b) { return NameBefore(a.first, b.first); });
         return Result::Done;
     }
 

@@ -26,6 +26,34 @@ intptr_t PointParam(double x, double y) {
     return MakePointParam(int(std::floor(x)), int(std::floor(y)));
 }
 
+// The default window icon: a blue rounded square with a white "K", drawn once per window (small).
+GdkPixbuf* DefaultIcon() {
+    constexpr int kSize = 48;
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kSize, kSize);
+    cairo_t* cr = cairo_create(surface);
+    const double radius = 9.0;
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, kSize - radius - 2, radius + 2, radius, -M_PI / 2, 0);
+    cairo_arc(cr, kSize - radius - 2, kSize - radius - 2, radius, 0, M_PI / 2);
+    cairo_arc(cr, radius + 2, kSize - radius - 2, radius, M_PI / 2, M_PI);
+    cairo_arc(cr, radius + 2, radius + 2, radius, M_PI, 3 * M_PI / 2);
+    cairo_close_path(cr);
+    cairo_set_source_rgb(cr, 0.0, 0.33, 0.65);
+    cairo_fill(cr);
+    cairo_set_source_rgb(cr, 1.0, 1.0, 1.0);
+    cairo_set_line_width(cr, 6.0);
+    cairo_move_to(cr, 16, 11);
+    cairo_line_to(cr, 16, 37);
+    cairo_move_to(cr, 34, 11);
+    cairo_line_to(cr, 18, 24);
+    cairo_line_to(cr, 34, 37);
+    cairo_stroke(cr);
+    cairo_destroy(cr);
+    GdkPixbuf* icon = gdk_pixbuf_get_from_surface(surface, 0, 0, kSize, kSize);
+    cairo_surface_destroy(surface);
+    return icon;
+}
+
 } // namespace
 
 GtkPlatformWindow::GtkPlatformWindow(VWindow& window, const CWindowAttributes& attributes, const VRect& frame,
@@ -41,8 +69,16 @@ GtkPlatformWindow::GtkPlatformWindow(VWindow& window, const CWindowAttributes& a
     gtk_window_set_resizable(gtkWindow, attributes.IsResizable());
     if (attributes.IsPopup()) gtk_window_set_type_hint(gtkWindow, GDK_WINDOW_TYPE_HINT_SPLASHSCREEN);
     if (attributes.IsTopmost()) gtk_window_set_keep_above(gtkWindow, TRUE);
+    // A window with a caption always has an icon: the one asked for, or the toolkit's own.
+    bool hasIcon = false;
     if (!attributes.icon.IsEmpty())
-        gtk_window_set_icon_from_file(gtkWindow, attributes.icon.GetText(), nullptr);
+        hasIcon = gtk_window_set_icon_from_file(gtkWindow, attributes.icon.GetText(), nullptr) != FALSE;
+    if (!hasIcon && attributes.HasCaption()) {
+        if (GdkPixbuf* icon = DefaultIcon()) {
+            gtk_window_set_icon(gtkWindow, icon);
+            g_object_unref(icon);
+        }
+    }
 
     m_area = gtk_drawing_area_new();
     gtk_widget_set_can_focus(m_area, TRUE);

@@ -100,6 +100,8 @@ bool Lookup(const char* name, std::string& value) {
         value = home + "/.vst";
     else if (std::strcmp(name, "STARTMENU_FOLDER") == 0)
         value = DataHome(home) + "/applications";
+    else if (std::strcmp(name, "HOME_FOLDER") == 0)
+        value = home;
     else
         return false;
     return true;

@@ -2,6 +2,7 @@
 #include "foundation/VFileManager.h"
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <signal.h>
 #include <string_view>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -105,15 +107,6 @@ CopyResult CopyContents(int in, int out) {
         if (count == 0) return CopyResult::Copied;
         if (!WriteAll(out, buffer, static_cast<size_t>(count))) return CopyResult::WriteFailed;
     }
-}
-
-// A name for the copy under way, unique among the threads and processes that copy into the same folder.
-std::string TemporaryNameIn(const std::string& folder) {
-    static std::atomic<uint32_t> counter{0};
-    char name[64];
-    std::snprintf(name, sizeof name, "%s%ld-%u.tmp", VFoundation::VFileManager::kTemporaryPrefix,
-                  static_cast<long>(::getpid()), counter.fetch_add(1, std::memory_order_relaxed));
-    return folder == "/" ? "/" + std::string(name) : folder + "/" + name;
 }
 
 std::string DecodeMountField(std::string_view field) {
@@ -225,13 +218,57 @@ bool GetStatus(const char* path, Status& out, bool followLinks) {
     out = Status();
     if (!path) return false;
     struct stat info;
-    if (followLinks && ::stat(path, &info) == 0) {
-        Describe(info, out);
-        return true;
-    }
     if (::lstat(path, &info) != 0) return false;
-    Describe(info, out);
+    const bool isLink = S_ISLNK(info.st_mode);
+    struct stat target;
+    Describe(isLink && followLinks && ::stat(path, &target) == 0 ? target : info, out);
+    out.isLink = isLink;
     return true;
+}
+
+namespace {
+
+// This machine's name as it may stand in a file name: folders on a shared drive receive temporary files
+// from installers on other machines, whose process ids mean nothing here.
+const std::string& MachineTag() {
+    static const std::string tag = [] {
+        char name[256] = {};
+        if (::gethostname(name, sizeof name - 1) != 0) return std::string("localhost");
+        std::string text;
+        for (const char* c = name; *c; ++c)
+            text += std::isalnum(static_cast<unsigned char>(*c)) || *c == '.' ? *c : '_';
+        return text;
+    }();
+    return tag;
+}
+
+} // namespace
+
+std::string TemporaryPathIn(const std::string& folder) {
+    static std::atomic<uint32_t> counter{0};
+    char name[320];
+    std::snprintf(name, sizeof name, "%s%ld@%s-%u.tmp", VFoundation::VFileManager::kTemporaryPrefix,
+                  static_cast<long>(::getpid()), MachineTag().c_str(),
+                  counter.fetch_add(1, std::memory_order_relaxed));
+    if (folder.empty()) return name;
+    return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+bool IsStaleTemporaryName(const char* name) {
+    const size_t prefixLength = std::strlen(VFoundation::VFileManager::kTemporaryPrefix);
+    if (!name || std::strncmp(name, VFoundation::VFileManager::kTemporaryPrefix, prefixLength) != 0)
+        return false;
+    char* end = nullptr;
+    const long process = std::strtol(name + prefixLength, &end, 10);
+    if (end == name + prefixLength || process <= 0 || (*end != '-' && *end != '@')) return false;
+    if (*end == '@') {
+        // Only this machine can tell whether the process still runs.
+        const char* last = std::strrchr(end, '-');
+        if (!last || std::string(static_cast<const char*>(end) + 1, last) != MachineTag()) return false;
+    }
+    // Another installer still writing into the folder keeps its files.
+    return process != static_cast<long>(::getpid()) && ::kill(static_cast<pid_t>(process), 0) != 0 &&
+           errno == ESRCH;
 }
 
 bool ListDirectory(const char* path, const std::function<void(const char* name, const Status&)>& visit) {
@@ -244,65 +281,75 @@ bool ListDirectory(const char* path, const std::function<void(const char* name, 
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
         Status status;
         struct stat info;
-        if (::fstatat(folderFd, name, &info, 0) == 0 ||
-            ::fstatat(folderFd, name, &info, AT_SYMLINK_NOFOLLOW) == 0)
-            Describe(info, status);
-        else
-            continue; // gone since the folder was read
+        if (::fstatat(folderFd, name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue; // gone since listed
+        const bool isLink = S_ISLNK(info.st_mode);
+        struct stat target;
+        Describe(isLink && ::fstatat(folderFd, name, &target, 0) == 0 ? target : info, status);
+        status.isLink = isLink;
         visit(name, status);
     }
     ::closedir(folder);
     return true;
 }
 
+namespace {
+
+// Write permission for group and others is never given to what the installer makes: a permissive umask
+// must not leave installed files or folders open to every user.
+constexpr mode_t kNoSharedWrite = S_IWGRP | S_IWOTH;
+
+// Creates a new, empty temporary file in folder with mode, less group and other write permission (the
+// umask may take more away, never add).
+int CreateTemporaryIn(const std::string& folder, mode_t mode, std::string& temporary) {
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        temporary = TemporaryPathIn(folder);
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                              mode & ~kNoSharedWrite);
+        if (fd >= 0) return fd;
+        if (errno != EEXIST) break;
+    }
+    return -1;
+}
+
+// What may stand at a path that a new file is to replace: nothing, a plain file, or a link to anything but
+// a folder. A folder, a link to one, a device or a pipe is never replaced.
+bool MayReplace(const char* path, struct stat& existing, bool& exists) {
+    exists = ::lstat(path, &existing) == 0;
+    if (!exists) return true;
+    if (S_ISLNK(existing.st_mode)) {
+        struct stat target;
+        exists = false; // the link itself goes; what it points at is left alone
+        return ::stat(path, &target) != 0 || !S_ISDIR(target.st_mode);
+    }
+    return S_ISREG(existing.st_mode);
+}
+
+} // namespace
+
 // The copy goes to a temporary file beside the destination and is renamed over it only when complete:
 // a failure removes the temporary file and leaves an existing destination as it was, and a program
 // running from the old file keeps its own copy instead of seeing it change under it. A replaced file
-// keeps its permission bits (and, for root, its owner). A destination that is a link is followed; one
-// that is neither a file nor a folder (a device, a pipe) is written in place.
+// keeps its permission bits (and, for root, its owner). A link at the destination is replaced, never
+// written through: anyone who may write in the folder could have pointed it at another user's file.
 CopyResult CopyFile(const char* source, const char* destination) {
     if (!source || !destination) return CopyResult::SourceOpenFailed;
-    FileDescriptor in(::open(source, O_RDONLY | O_CLOEXEC));
+    FileDescriptor in(::open(source, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!in.IsOpen()) return CopyResult::SourceOpenFailed;
     struct stat sourceInfo;
-    if (::fstat(in.Get(), &sourceInfo) != 0 || S_ISDIR(sourceInfo.st_mode))
+    if (::fstat(in.Get(), &sourceInfo) != 0 || !S_ISREG(sourceInfo.st_mode))
         return CopyResult::SourceOpenFailed;
     ::posix_fadvise(in.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
-    std::string target = destination;
     struct stat existing;
-    bool exists = ::lstat(destination, &existing) == 0;
-    if (exists && S_ISLNK(existing.st_mode)) {
-        char resolved[PATH_MAX];
-        if (::realpath(destination, resolved) && ::stat(resolved, &existing) == 0)
-            target = resolved;
-        else
-            exists = false; // a dangling link is replaced by the file
-    }
-    if (exists) {
-        if (S_ISDIR(existing.st_mode) || !(existing.st_mode & S_IWUSR))
-            return CopyResult::DestinationOpenFailed;
-        if (!S_ISREG(existing.st_mode)) {
-            FileDescriptor out(::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
-            if (!out.IsOpen()) return CopyResult::DestinationOpenFailed;
-            const CopyResult result = CopyContents(in.Get(), out.Get());
-            if (!out.Close() && result == CopyResult::Copied) return CopyResult::WriteFailed;
-            return result;
-        }
-    }
+    bool exists = false;
+    if (!MayReplace(destination, existing, exists)) return CopyResult::DestinationOpenFailed;
+    if (exists && !(existing.st_mode & S_IWUSR)) return CopyResult::DestinationOpenFailed;
 
-    const std::string folder = ParentFolder(target);
+    // A new file takes the source's permission bits, as cp makes it: installed programs stay executable,
+    // and a read-only source gives a read-only copy, as the read-only attribute travels with a copy on
+    // Windows.
     std::string temporary;
-    FileDescriptor out;
-    for (int attempt = 0; attempt < 16 && !out.IsOpen(); ++attempt) {
-        temporary = TemporaryNameIn(folder);
-        // A new file takes the source's permission bits (the umask applies), as cp makes it: installed
-        // programs stay executable, and a read-only source gives a read-only copy, as the read-only
-        // attribute travels with a copy on Windows.
-        out.Reset(
-            ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, sourceInfo.st_mode & 0777));
-        if (!out.IsOpen() && errno != EEXIST) break;
-    }
+    FileDescriptor out(CreateTemporaryIn(ParentFolder(destination), sourceInfo.st_mode & 0777, temporary));
     if (!out.IsOpen()) return CopyResult::DestinationOpenFailed;
 
     CopyResult result = CopyContents(in.Get(), out.Get());
@@ -313,10 +360,88 @@ CopyResult CopyFile(const char* source, const char* destination) {
         (void)::fchmod(out.Get(), existing.st_mode & 07777);
     }
     if (!out.Close() && result == CopyResult::Copied) result = CopyResult::WriteFailed;
-    if (result == CopyResult::Copied && ::rename(temporary.c_str(), target.c_str()) != 0)
+    if (result == CopyResult::Copied && ::rename(temporary.c_str(), destination) != 0)
         result = CopyResult::WriteFailed;
     if (result != CopyResult::Copied) ::unlink(temporary.c_str());
     return result;
+}
+
+ReadResult ReadFile(const char* path, uint64_t limit, std::vector<uint8_t>& out) {
+    out.clear();
+    if (!path) return ReadResult::OpenFailed;
+    // Without O_NONBLOCK opening a pipe would wait for a writer.
+    FileDescriptor in(::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!in.IsOpen()) return ReadResult::OpenFailed;
+    struct stat info;
+    if (::fstat(in.Get(), &info) != 0) return ReadResult::ReadFailed;
+    if (!S_ISREG(info.st_mode)) return ReadResult::NotAFile;
+    if (static_cast<uint64_t>(info.st_size) > limit) return ReadResult::TooLarge;
+    out.resize(static_cast<size_t>(info.st_size)); // std::bad_alloc passes to the caller
+    size_t done = 0;
+    while (done < out.size()) {
+        const ssize_t count = ::read(in.Get(), out.data() + done, out.size() - done);
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) break;
+        done += static_cast<size_t>(count);
+    }
+    // A file that shrank while it was read is read as far as it goes; one that grew, only to its size.
+    out.resize(done);
+    return done == static_cast<size_t>(info.st_size) ? ReadResult::Read : ReadResult::ReadFailed;
+}
+
+std::FILE* OpenTextFile(const char* path, bool append) {
+    if (!path || !*path) return nullptr;
+    struct stat existing;
+    bool exists = false;
+    if (!MayReplace(path, existing, exists)) return nullptr;
+    int fd = -1;
+    // A file with a second name may be someone else's file linked in: it is replaced, not continued.
+    if (append && exists && existing.st_nlink == 1) {
+        // O_NOFOLLOW: a link planted since the check above makes the open fail instead of being followed.
+        fd = ::open(path, O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+        struct stat info;
+        if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+            ::close(fd);
+            return nullptr;
+        }
+    } else {
+        std::string temporary;
+        fd = CreateTemporaryIn(ParentFolder(path), 0644, temporary);
+        if (fd >= 0 && ::rename(temporary.c_str(), path) != 0) {
+            ::close(fd);
+            ::unlink(temporary.c_str());
+            return nullptr;
+        }
+    }
+    if (fd < 0) return nullptr;
+    std::FILE* file = ::fdopen(fd, append ? "a" : "w");
+    if (!file) ::close(fd);
+    return file;
+}
+
+std::FILE* CreateNewFile(const char* path) {
+    if (!path || !*path) return nullptr;
+    // O_EXCL also refuses a link at path, dangling or not.
+    const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0644);
+    if (fd < 0) return nullptr;
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (!file) ::close(fd);
+    return file;
+}
+
+bool ReplaceFile(const char* path, const void* bytes, size_t size, bool executable) {
+    if (!path || !*path || (!bytes && size > 0)) return false;
+    struct stat existing;
+    bool exists = false;
+    if (!MayReplace(path, existing, exists)) return false;
+    std::string temporary;
+    FileDescriptor out(CreateTemporaryIn(ParentFolder(path), executable ? 0755 : 0644, temporary));
+    if (!out.IsOpen()) return false;
+    bool written = WriteAll(out.Get(), static_cast<const char*>(bytes), size);
+    written = out.Close() && written;
+    if (written && ::rename(temporary.c_str(), path) == 0) return true;
+    ::unlink(temporary.c_str());
+    return false;
 }
 
 RemoveResult RemoveFile(const char* path) {
@@ -342,18 +467,22 @@ bool RemoveDirectory(const char* path) {
 }
 
 bool MakeDirectory(const char* path, uint16_t mode) {
-    return path && ::mkdir(path, static_cast<mode_t>(mode)) == 0;
+    return path && ::mkdir(path, static_cast<mode_t>(mode) & 07777 & ~kNoSharedWrite) == 0;
 }
 
 bool SetWritable(const char* path, bool writable) {
     struct stat info;
-    if (!path || ::stat(path, &info) != 0) return false;
+    if (!path || ::lstat(path, &info) != 0) return false;
+    // A link has no permissions of its own here, and what it points at is not the caller's to change.
+    if (S_ISLNK(info.st_mode)) return true;
     const mode_t current = info.st_mode & 07777;
     const mode_t wanted =
         writable ? (current | S_IWUSR) : (current & ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH));
     // Nothing to change is success even for a caller who may not change the mode.
     if (wanted == current) return true;
-    return ::chmod(path, wanted) == 0;
+    // AT_SYMLINK_NOFOLLOW: a link put in the entry's place since the check is refused, not followed.
+    if (::fchmodat(AT_FDCWD, path, wanted, AT_SYMLINK_NOFOLLOW) == 0) return true;
+    return errno == EOPNOTSUPP && ::lstat(path, &info) == 0 && S_ISLNK(info.st_mode);
 }
 
 bool LookupUser(const char* name, uint32_t& userId) {
@@ -376,9 +505,9 @@ bool LookupUser(const char* name, uint32_t& userId) {
 
 bool ChangeOwner(const char* path, uint32_t userId) {
     struct stat info;
-    if (!path || ::stat(path, &info) != 0) return false;
+    if (!path || ::lstat(path, &info) != 0) return false;
     if (info.st_uid == static_cast<uid_t>(userId)) return true;
-    return ::chown(path, static_cast<uid_t>(userId), static_cast<gid_t>(-1)) == 0;
+    return ::lchown(path, static_cast<uid_t>(userId), static_cast<gid_t>(-1)) == 0;
 }
 
 bool GetVolumeStatus(const char* path, VolumeStatus& out) {

@@ -1,13 +1,15 @@
 #include "instructions/ProgramPlatform.h"
 
+#include "foundation/VFileManager.h"
+
 #include <cerrno>
 #include <chrono>
 #include <climits>
 #include <csignal>
 #include <cstring>
 #include <dlfcn.h>
-#include <fstream>
 #include <spawn.h>
+#include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -216,27 +218,22 @@ ShortcutResult CreateShortcut(const char* shortcutPath, const char* target, cons
     const std::string targetPath = target;
     const std::string exec = IsExecutableFile(target) ? QuoteExecArgument(targetPath)
                                                       : "xdg-open " + QuoteExecArgument(targetPath);
-    {
-        std::ofstream out(shortcutPath, std::ios::out | std::ios::trunc | std::ios::binary);
-        if (!out) return ShortcutResult::SaveFailed;
-        out << "[Desktop Entry]\n"
-            << "Type=Application\n"
-            << "Version=1.0\n"
-            << "Name=" << EscapeValue(FileStem(shortcutPath)) << "\n"
-            << "Comment=" << EscapeValue(description ? description : "") << "\n"
-            << "Exec=" << EscapeValue(exec) << "\n"
-            << "Path=" << EscapeValue(workingFolder ? workingFolder : "") << "\n"
-            << "Icon=" << EscapeValue(targetPath) << "\n"
-            << "Terminal=false\n";
-        out.flush();
-        if (!out) return ShortcutResult::SaveFailed;
-    }
-    // Desktops start only entries marked executable; whoever may read the entry may start it.
-    struct stat info {};
-    if (stat(shortcutPath, &info) == 0) {
-        const mode_t mode = info.st_mode & 07777;
-        chmod(shortcutPath, mode | ((mode & 0444) >> 2));
-    }
+    std::ostringstream out;
+    out << "[Desktop Entry]\n"
+        << "Type=Application\n"
+        << "Version=1.0\n"
+        << "Name=" << EscapeValue(FileStem(shortcutPath)) << "\n"
+        << "Comment=" << EscapeValue(description ? description : "") << "\n"
+        << "Exec=" << EscapeValue(exec) << "\n"
+        << "Path=" << EscapeValue(workingFolder ? workingFolder : "") << "\n"
+        << "Icon=" << EscapeValue(targetPath) << "\n"
+        << "Terminal=false\n";
+    const std::string entry = out.str();
+    // Desktops start only entries marked executable; whoever may read the entry may start it. The entry
+    // replaces what is at the path (a link there included) only once it is complete.
+    if (!VFoundation::VFileManager::Instance()->WriteFileAtPath(shortcutPath, entry.data(), entry.size(),
+                                                                true))
+        return ShortcutResult::SaveFailed;
     return ShortcutResult::Created;
 }
 

@@ -64,8 +64,7 @@ If FileExists, $CWD_FOLDER$/Installer/InstallScript.kis, 1, 2
 NotifyUser, Welcome to $APPLICATION_NAME$ $APPLICATION_VERSION$
 NoOp
 {Exclusive}
-Small
-Large
+Extras
 {MainInstall}
 {Section}, 100, Program, The program files, Required, WIN32
 CreateDirectory, $INSTALL_DIR$/bin
@@ -93,9 +92,15 @@ TEST(ProgramEntry, InstallsUnattendedWithTheExactLogAndUninstallScript) {
     const std::string medium = sandbox / "medium";
     KisTest::WriteFile(medium + "/Installer/InstallScript.kis", kScript);
     const Outcome outcome = RunInstaller(sandbox, medium, "--set GREETING=tester --confirm no");
-    ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
-
+    // The run goes to its end, but DeleteFile of a missing file fails: exit code 3, and the last line
+    // says how many rows failed (its own and the thread's) and where the log is.
+    ASSERT_EQ(outcome.exitCode, 3) << outcome.errors;
     const std::string product = (sandbox / "PROGRAMFILES_FOLDER") + "/Product";
+    EXPECT_TRUE(KisTest::ProgramErrors(outcome.errors)
+                    .ends_with("\nInstallation finished with failures: 2 failed rows; install log: " +
+                               product + "/Logs/Product_installLog.log\n"))
+        << outcome.errors;
+
     EXPECT_TRUE(KisTest::fs::is_directory(product + "/bin"));
     EXPECT_TRUE(KisTest::fs::is_directory(product + "/settings-declined"));
     EXPECT_FALSE(KisTest::fs::exists(product + "/skipped"));
@@ -145,10 +150,11 @@ TEST(ProgramEntry, InstallsUnattendedWithTheExactLogAndUninstallScript) {
         row("         ", "CreateDirectory. DST=" + product + "/last") + border;
     EXPECT_EQ(rest, expected);
 
+    // Every folder the run made is recorded, outermost first.
     EXPECT_EQ(KisTest::ReadFile(product + "/Logs/Product_uninstaller.kus"),
-              "{KestrawinInstallSystem}\n{UninstallScript}\nAPPLICATION_NAME,Product\n\n\n"
-              "[Folder]," +
-                  product + "/Logs\n");
+              "{KestrawinInstallSystem}\n{UninstallScript}\nAPPLICATION_NAME,Product\n\n\n[Folder]," +
+                  product + "\n[Folder]," + product + "/Logs\n[Folder]," + product + "/bin\n[Folder]," +
+                  product + "/settings-declined\n[Folder]," + product + "/last\n");
 }
 
 TEST(ProgramEntry, AbortInASectionFailsTheRun) {
@@ -174,8 +180,13 @@ TEST(ProgramEntry, ScriptErrorsEndWithTheirMessageAndStartupFailure) {
     EXPECT_EQ(Contains(outcome.errors,
                        "Alert: Caught vexception in main function. Cannot continue operation.\\n"
                        "Error reason: Exception id: 0 src: Unknown descr: Variables and Global setup "
-                       "must have been defined before the pages section\n"),
+                       "must have been defined before the pages section (InstallScript.kis, line 2)\n"),
               "");
+    // The same place in the form editors jump to.
+    EXPECT_EQ(
+        Contains(outcome.errors, medium + "/Installer/InstallScript.kis:2: error: Variables and Global setup "
+                                          "must have been defined before the pages section\n"),
+        "");
 
     KisTest::WriteFile(medium + "/Installer/InstallScript.kis", "not a script\n");
     outcome = RunInstaller(sandbox, medium);
@@ -184,7 +195,40 @@ TEST(ProgramEntry, ScriptErrorsEndWithTheirMessageAndStartupFailure) {
                        "Alert: Failed to parse the installation script.\\nCannot continue with "
                        "execution.\\nPlease contact Kestrawin technical support"),
               "");
+    EXPECT_EQ(Contains(outcome.errors, "support@kestrawin.com (InstallScript.kis, line 1)\n"), "");
     EXPECT_EQ(outcome.errors.find("[Job Server]"), std::string::npos);
+}
+
+TEST(ProgramEntry, CheckModeReportsOnStandardOutputAndInstallsNothing) {
+    KisTest::TempFolder sandbox;
+    const std::string medium = sandbox / "medium";
+    const std::string script = medium + "/Installer/InstallScript.kis";
+    KisTest::WriteFile(script, kScript);
+    const std::string program = "'" KIS_BINARY_DIR "/ui/kis-installer' ";
+    auto run = [&](const std::string& arguments) {
+        const std::string output = sandbox / "stdout.txt";
+        const int status = std::system((program + arguments + " > '" + output + "' 2>/dev/null").c_str());
+        return std::make_pair(WIFEXITED(status) ? WEXITSTATUS(status) : -1, KisTest::ReadFile(output));
+    };
+    auto [code, output] =
+        run("--check --medium '" + medium + "' --registry '" + (sandbox / "registry.db") + "'");
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(output, "0 error(s), 0 warning(s)\n");
+    EXPECT_FALSE(KisTest::fs::exists(sandbox / "registry.db"));
+
+    KisTest::WriteFile(script, std::string(kScript) + "Copyfile, a, b\n");
+    std::tie(code, output) = run("--check '" + script + "'");
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(output, script +
+                          ":45: warning: unknown keyword \"Copyfile\"; the line is dropped (did you mean "
+                          "CopyFile?)\n0 error(s), 1 warning(s)\n");
+    std::tie(code, output) = run("--check '" + script + "' --werror");
+    EXPECT_EQ(code, 1);
+
+    std::tie(code, output) = run("--check '" + (sandbox / "none.kis") + "'");
+    EXPECT_EQ(code, 255);
+    std::tie(code, output) = run("--check --medium '" + (sandbox / "empty") + "'");
+    EXPECT_EQ(code, 255);
 }
 
 TEST(ProgramEntry, WithoutAScriptItAsksAndGivesUp) {
@@ -345,4 +389,44 @@ TEST(ProgramEntry, SilentRunInstallsTheChosenKitPiecesAtTheFirstSize) {
     std::sort(arrived.begin(), arrived.end());
     EXPECT_EQ(arrived, (std::vector<std::string>{"Drums/KitA/Hard/t0.wav", "Drums/KitA/Hard/t1.wav"}));
     EXPECT_FALSE(KisTest::fs::exists(target + "/Drums/KitB"));
+}
+
+TEST(ProgramEntry, QuietLeavesOnlyTheDialogLinesAndDiagnosticsGoToTheirFile) {
+    KisTest::TempFolder sandbox;
+    const std::string medium = sandbox / "medium";
+    KisTest::WriteFile(medium + "/Installer/InstallScript.kis",
+                       "{KestrawinInstallSystem}\n{Variables}\n{GlobalSetup}\nAPPLICATION_NAME, P\n"
+                       "APPLICATION_LOGPATH, " +
+                           (sandbox / "logs") +
+                           "\n{Pages}\nInstallProcessView, Progress\n{MainInstall}\n"
+                           "{Section}, 1, S, s, Required\nNotifyUser, Hello\nCreateDirectory, " +
+                           (sandbox / "made") + "\n");
+    // Without either option the diagnostic log (the memory report included) is on standard error.
+    const Outcome plain = RunInstaller(sandbox, medium);
+    EXPECT_EQ(plain.exitCode, 0);
+    EXPECT_EQ(Contains(plain.errors, "Total created:"), "");
+
+    // Only the dialog line (a sanitizer build may add its own report after the program has ended).
+    const auto onlyTheDialogLine = [](const std::string& errors) {
+        return errors.rfind("Alert: Hello\n", 0) == 0 && errors.find("Total created:") == std::string::npos &&
+               errors.find("Completed post load") == std::string::npos &&
+               errors.find("Job Server") == std::string::npos;
+    };
+    const Outcome quiet = RunInstaller(sandbox, medium, "--quiet");
+    EXPECT_EQ(quiet.exitCode, 0);
+    EXPECT_TRUE(onlyTheDialogLine(quiet.errors)) << quiet.errors;
+
+    const std::string file = sandbox / "diagnostics.log";
+    const Outcome diverted = RunInstaller(sandbox, medium, "--diagnostics '" + file + "'");
+    EXPECT_EQ(diverted.exitCode, 0);
+    EXPECT_TRUE(onlyTheDialogLine(diverted.errors)) << diverted.errors;
+    const std::string diagnostics = KisTest::ReadFile(file);
+    EXPECT_EQ(Contains(diagnostics, "Completed post load"), "");
+    EXPECT_EQ(Contains(diagnostics, "Total created:"), "");
+
+    // A file that cannot be written is a start-up failure, said on standard error.
+    const Outcome refused =
+        RunInstaller(sandbox, medium, "--diagnostics '" + (sandbox / "no/such/file") + "'");
+    EXPECT_EQ(refused.exitCode, 255);
+    EXPECT_EQ(Contains(refused.errors, "cannot write the diagnostic log"), "");
 }
