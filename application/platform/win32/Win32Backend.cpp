@@ -9,6 +9,7 @@
 #include <shobjidl.h>
 
 #include <algorithm>
+#include <string>
 
 namespace VApplication {
 
@@ -53,8 +54,25 @@ std::wstring WidePath(const char* text) {
     return out;
 }
 
+bool IsFolder(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Where a folder dialog opens: the folder asked for when it exists, else the folder that would hold it
+// (an installation's proposed location is often not made yet); empty for the system's choice.
+std::string InitialFolderOf(const VString& wanted) {
+    std::string path = wanted.GetText();
+    if (path.empty() || IsFolder(path)) return path;
+    const size_t cut = path.find_last_of("\\/");
+    if (cut == std::string::npos) return std::string();
+    // "C:" alone would name the drive's current folder, "C:\" its root.
+    path.resize(cut > 0 && path[cut - 1] == ':' ? cut + 1 : cut);
+    return IsFolder(path) ? path : std::string();
+}
+
 // The folder picker of the modern file dialog; false when the system has none (the caller falls back).
-bool PickFolderModern(HWND owner, const char* title, VString& chosen) {
+bool PickFolderModern(HWND owner, const char* title, const std::string& initialFolder, VString& chosen) {
     IFileDialog* dialog = nullptr;
     if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileDialog,
                                 reinterpret_cast<void**>(&dialog))))
@@ -63,6 +81,14 @@ bool PickFolderModern(HWND owner, const char* title, VString& chosen) {
     dialog->GetOptions(&options);
     dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
     if (title && *title) dialog->SetTitle(WidePath(title).c_str());
+    if (!initialFolder.empty()) {
+        IShellItem* folder = nullptr;
+        if (SUCCEEDED(SHCreateItemFromParsingName(WidePath(initialFolder.c_str()).c_str(), nullptr,
+                                                  IID_IShellItem, reinterpret_cast<void**>(&folder)))) {
+            dialog->SetFolder(folder);
+            folder->Release();
+        }
+    }
     chosen = VString();
     if (SUCCEEDED(dialog->Show(owner))) {
         IShellItem* item = nullptr;
@@ -79,11 +105,21 @@ bool PickFolderModern(HWND owner, const char* title, VString& chosen) {
     return true;
 }
 
-VString PickFolderClassic(HWND owner, const char* title, uint32_t flags) {
+// Selects the initial folder (lpData) once the folder browser is up.
+int __stdcall SelectInitialFolder(HWND window, UINT message, LPARAM, LPARAM data) {
+    if (message == BFFM_INITIALIZED && data) SendMessageA(window, BFFM_SETSELECTIONA, TRUE, data);
+    return 0;
+}
+
+VString PickFolderClassic(HWND owner, const char* title, uint32_t flags, const std::string& initialFolder) {
     BROWSEINFOA info{};
     info.hwndOwner = owner;
     info.lpszTitle = title;
     info.ulFlags = flags | BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    if (!initialFolder.empty()) {
+        info.lpfn = &SelectInitialFolder;
+        info.lParam = reinterpret_cast<LPARAM>(initialFolder.c_str());
+    }
     PIDLIST_ABSOLUTE list = SHBrowseForFolderA(&info);
     if (!list) return VString();
     char path[kMaxPath] = {};
@@ -322,9 +358,10 @@ VString Win32Backend::ShowFolderDialog(const FolderDialogRequest& request) {
     static const bool comStarted = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     (void)comStarted;
     const HWND owner = static_cast<HWND>(request.owner);
+    const std::string initialFolder = InitialFolderOf(request.initialFolder);
     VString chosen;
-    if (PickFolderModern(owner, request.title.GetText(), chosen)) return chosen;
-    return PickFolderClassic(owner, request.title.GetText(), request.flags);
+    if (PickFolderModern(owner, request.title.GetText(), initialFolder, chosen)) return chosen;
+    return PickFolderClassic(owner, request.title.GetText(), request.flags, initialFolder);
 }
 
 } // namespace VApplication

@@ -1,5 +1,6 @@
 #include "ctrl/platform/win32/Win32WindowBackend.h"
 
+#include "ctrl/DefaultWindowIcon.h"
 #include "ctrl/VWindow.h"
 #include "ctrl/WindowMessages.h"
 #include "ctrl/platform/win32/GdiPlusGraphicsContext.h"
@@ -7,6 +8,9 @@
 #include <windows.h>
 // After <windows.h>, which it builds on.
 #include <shellapi.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace VCtrl {
 
@@ -35,6 +39,48 @@ bool RegisterWindowClass(const char* name, const CWindowAttributes& attributes, 
                                                             GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE));
     }
     return RegisterClassExA(&windowClass) != 0;
+}
+
+// The toolkit's default icon as a system icon of size x size pixels; nullptr when it cannot be made.
+HICON MakeDefaultIcon(int size) {
+    VFoundation::VRef<OffscreenGraphicsContext> picture = MakeDefaultWindowIcon(size);
+    if (!picture) return nullptr;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = size;
+    info.bmiHeader.biHeight = -size;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP colour = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!colour) return nullptr;
+    // Icons keep their colours apart from the alpha; the bitmap's are premultiplied.
+    auto* pixels = static_cast<uint32_t*>(bits);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const uint32_t pixel = picture->GetTargetPixel(x, y);
+            const uint32_t alpha = pixel >> 24;
+            uint32_t straight = 0;
+            if (alpha) {
+                straight = alpha << 24;
+                for (int shift = 0; shift < 24; shift += 8)
+                    straight |= std::min<uint32_t>(255, ((pixel >> shift) & 0xFF) * 255 / alpha) << shift;
+            }
+            pixels[size_t(y) * size_t(size) + size_t(x)] = straight;
+        }
+    }
+    // The alpha decides; the mask stays clear.
+    const std::vector<uint8_t> clear(size_t((size + 15) / 16 * 2) * size_t(size), 0);
+    HBITMAP mask = CreateBitmap(size, size, 1, 1, clear.data());
+    ICONINFO parts{};
+    parts.fIcon = TRUE;
+    parts.hbmMask = mask;
+    parts.hbmColor = colour;
+    HICON icon = mask ? CreateIconIndirect(&parts) : nullptr;
+    if (mask) DeleteObject(mask);
+    DeleteObject(colour);
+    return icon;
 }
 
 bool IsWindowOfThisProgram(HWND window) {
@@ -68,6 +114,14 @@ Win32PlatformWindow::Win32PlatformWindow(VWindow& window, const CWindowAttribute
                                outer.top, outer.right - outer.left, outer.bottom - outer.top, nullptr,
                                nullptr, ModuleInstance(), this);
     if (m_window && attributes.AcceptsFiles()) DragAcceptFiles(m_window, TRUE);
+    // A window with a caption always has an icon: its class's, or the toolkit's own (made once, shared by
+    // the windows and kept for the process).
+    if (m_window && attributes.HasCaption() && !GetClassLongPtrA(m_window, GCLP_HICON)) {
+        static const HICON bigIcon = MakeDefaultIcon(GetSystemMetrics(SM_CXICON));
+        static const HICON smallIcon = MakeDefaultIcon(GetSystemMetrics(SM_CXSMICON));
+        if (bigIcon) SendMessageA(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+        if (smallIcon) SendMessageA(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    }
     m_quiet = false;
 }
 
@@ -210,6 +264,11 @@ intptr_t Win32PlatformWindow::HandleSystemMessage(unsigned int message, uintptr_
         handled = wParam != VK_F4;
         return 0;
     }
+    case WM_SYSCHAR:
+        // Alt with a letter is a mnemonic, already sent with the key press; the system, finding no menu bar
+        // to open, would only beep. Alt+Space still opens the window menu.
+        handled = wParam != ' ';
+        return 0;
     case WM_SETFOCUS:
         Send(WindowMessage::kSetFocus, 0, 0);
         return 0;
