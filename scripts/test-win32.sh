@@ -60,6 +60,10 @@ if ! command -v xvfb-run >/dev/null 2>&1; then
     echo "== win32 window tests: skipped: xvfb-run is missing (Debian package xvfb), so Wine has no display"
     exit 0
 fi
+# The server above runs without a display, and Wine keeps the display of the server's first desktop: the
+# window tests start a server of their own on the virtual display.
+"$wineserver" -k 2>/dev/null || true
+"$wineserver" -w 2>/dev/null || true
 echo "== win32 ctrl_tests under Wine and Xvfb"
 KIS_WINE_DISPLAY=1 scripts/xvfb-test.sh scripts/wine-run.sh build/win32/tests/ctrl_tests.exe --gtest_brief=1
 echo "== win32 wizard driven to Done under Wine and Xvfb"
