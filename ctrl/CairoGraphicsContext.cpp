@@ -1,5 +1,6 @@
 #include "ctrl/CairoGraphicsContext.h"
 
+#include "ctrl/GraphicsContextRules.h"
 #include "foundation/VClass.h"
 #include "foundation/VImage.h"
 #include "foundation/VString.h"
@@ -152,7 +153,7 @@ struct CairoGraphicsContext::TextEngine {
 };
 
 CairoGraphicsContext::CairoGraphicsContext(VFoundation::VClass* record)
-    : VObject(record ? record : GetClassRecord()), m_text(std::make_unique<TextEngine>()) {}
+    : OffscreenGraphicsContext(record ? record : GetClassRecord()), m_text(std::make_unique<TextEngine>()) {}
 
 CairoGraphicsContext::~CairoGraphicsContext() {
     SetTarget(nullptr);
@@ -217,6 +218,19 @@ void CairoGraphicsContext::Flush() {
     if (m_target) cairo_surface_flush(m_target);
 }
 
+void CairoGraphicsContext::CopyFrom(OffscreenGraphicsContext& source, const VRect& rect) {
+    cairo_surface_t* from = static_cast<CairoGraphicsContext&>(source).m_target;
+    if (!m_target || !from || rect.IsEmpty()) return;
+    cairo_surface_flush(from);
+    cairo_t* cr = cairo_create(m_target);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr, from, 0, 0);
+    cairo_rectangle(cr, rect.x, rect.y, rect.width, rect.height);
+    cairo_fill(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(m_target);
+}
+
 // ---- images
 
 void CairoGraphicsContext::DrawImage(const VImage* image, int x, int y, int w, int h, int sx, int sy, int sw,
@@ -230,10 +244,7 @@ void CairoGraphicsContext::DrawImage(const VImage* image, int x, int y, int w, i
 
 void CairoGraphicsContext::DrawImageAlpha(const VImage* image, int x, int y, int w, int h, int sx, int sy,
                                           int sw, int sh, double opacity) {
-    // NaN counts as 0; the constant alpha is opacity * 255 truncated, as a byte.
-    if (!(opacity > 0.0)) opacity = 0.0;
-    if (opacity > 1.0) opacity = 1.0;
-    const int constantAlpha = int(opacity * 255.0);
+    const int constantAlpha = GraphicsContextRules::ConstantAlpha(opacity);
     if (constantAlpha == 0) return;
     DrawImageCore(image, x, y, w, h, sx, sy, sw, sh, constantAlpha / 255.0);
 }
@@ -354,22 +365,9 @@ void CairoGraphicsContext::LineTo(int x, int y) {
     // A one pixel wide pen, no smoothing: the pixels of a Bresenham walk, the last one left out.
     cairo_save(m_cr);
     cairo_new_path(m_cr);
-    int px = from.x, py = from.y;
-    const int dx = std::abs(x - px), dy = -std::abs(y - py);
-    const int stepX = px < x ? 1 : -1, stepY = py < y ? 1 : -1;
-    int error = dx + dy;
-    while (px != x || py != y) {
+    GraphicsContextRules::ForEachPenPixel(from, VPoint{x, y}, [&](int px, int py) {
         cairo_rectangle(m_cr, m_originX + px, m_originY + py, 1.0, 1.0);
-        const int twice = 2 * error;
-        if (twice >= dy) {
-            error += dy;
-            px += stepX;
-        }
-        if (twice <= dx) {
-            error += dx;
-            py += stepY;
-        }
-    }
+    });
     SetSource(m_lineColour, true);
     cairo_set_antialias(m_cr, CAIRO_ANTIALIAS_NONE);
     cairo_fill(m_cr);
@@ -404,9 +402,7 @@ void CairoGraphicsContext::DrawLines(const VPointReal* points, int count, const 
 void CairoGraphicsContext::DrawLines(const VPoint* points, int count, const VColour& colour, int dashStyle,
                                      double width) {
     if (!points || count < 2) return;
-    std::vector<VPointReal> real(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i)
-        real[size_t(i)] = VPointReal{double(points[i].x), double(points[i].y)};
+    const std::vector<VPointReal> real = GraphicsContextRules::ToRealPoints(points, count);
     DrawLines(real.data(), count, colour, dashStyle, width);
 }
 
@@ -687,6 +683,14 @@ bool CairoGraphicsContext::GetClipBox(VRect& box) const {
 void CairoGraphicsContext::SetOrigin(int x, int y) {
     m_originX = x;
     m_originY = y;
+}
+
+VRef<OffscreenGraphicsContext> MakeOffscreenGraphicsContext() {
+    return VFoundation::MakeRef<CairoGraphicsContext>();
+}
+
+VFoundation::VClass* GetOffscreenGraphicsContextClassRecord() {
+    return CairoGraphicsContext::GetClassRecord();
 }
 
 } // namespace VCtrl

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "ctrl/IGraphicsContext.h"
+#include "ctrl/OffscreenGraphicsContext.h"
 #include "ctrl/VColour.h"
-#include "foundation/VObject.h"
 #include "foundation/VRef.h"
 
 #include <cairo.h>
@@ -24,7 +23,7 @@ namespace VCtrl {
 // ("Sans Bold 12px").
 //
 // Without a target every operation does nothing (MeasureText still measures).
-class CairoGraphicsContext : public VFoundation::VObject, public IGraphicsContext {
+class CairoGraphicsContext : public OffscreenGraphicsContext {
     V_DECLARE_CLASS(CairoGraphicsContext)
 public:
     // The default user-interface font, as a Pango font description.
@@ -40,16 +39,17 @@ public:
     void SetTarget(cairo_surface_t* surface);
     // Makes an off-screen image surface of width x height (32-bit, premultiplied ARGB, all pixels 0) and
     // draws on it. False when the size is not positive or cairo cannot make it.
-    bool CreateTarget(int width, int height);
+    bool CreateTarget(int width, int height) override;
     cairo_surface_t* GetTarget() const { return m_target; }
-    int GetTargetWidth() const;
-    int GetTargetHeight() const;
-    // The target's pixel at (x, y) in surface coordinates (no origin) as cairo keeps it: premultiplied
-    // alpha << 24 | red << 16 | green << 8 | blue; 0 outside or without an image target.
-    uint32_t GetTargetPixel(int x, int y) const;
-    bool SaveTargetAsPNG(const char* path) const;
-    // Hands finished drawing to the surface (before its pixels are read by someone else).
-    void Flush();
+    void ReleaseTarget() override { SetTarget(nullptr); }
+    void ResetState() override { SetTarget(m_target); }
+    // Without an image target (a surface of another kind) the size is 0 and every pixel 0.
+    int GetTargetWidth() const override;
+    int GetTargetHeight() const override;
+    uint32_t GetTargetPixel(int x, int y) const override;
+    bool SaveTargetAsPNG(const char* path) const override;
+    void Flush() override;
+    void CopyFrom(OffscreenGraphicsContext& source, const VRect& rect) override;
     // The number of states saved now (ignored saves not counted).
     int GetSavedStateCount() const { return int(m_states.size()); }
 

@@ -1,10 +1,10 @@
 #include "ctrl/CtrlRoot.h"
 
 #include "application/VApplication.h"
-#include "ctrl/CairoGraphicsContext.h"
 #include "ctrl/CtrlEvent.h"
 #include "ctrl/ICtrlListener.h"
 #include "ctrl/IWindowBackend.h"
+#include "ctrl/OffscreenGraphicsContext.h"
 #include "ctrl/VCtrl.h"
 #include "ctrl/VWindow.h"
 #include "ctrl/VWindowDelegate.h"
@@ -97,12 +97,10 @@ CtrlRoot::CtrlRoot(CtrlStyle* style, VClass* record)
     : Ctrl(style, record ? record : GetClassRecord()),
       m_activeTimers(VFoundation::MakeRef<VObjectArrayTmpl<TimerInfo>>()),
       m_waitingTimers(VFoundation::MakeRef<VObjectArrayTmpl<TimerInfo>>()),
-      m_context(VFoundation::MakeRef<CairoGraphicsContext>()) {}
+      m_context(MakeOffscreenGraphicsContext()) {}
 
 CtrlRoot::~CtrlRoot() {
     StopAllTimers();
-    m_context->SetTarget(nullptr);
-    if (m_offscreen) cairo_surface_destroy(m_offscreen);
 }
 
 CtrlRoot* CtrlRoot::FindRoot(Ctrl* ctrl) {
@@ -645,20 +643,10 @@ void CtrlRoot::SetPaintingDeferred(bool deferred) {
 bool CtrlRoot::EnsureOffscreen() {
     const int width = GetWidth(), height = GetHeight();
     if (width <= 0 || height <= 0) return false;
-    if (m_offscreen && cairo_image_surface_get_width(m_offscreen) == width &&
-        cairo_image_surface_get_height(m_offscreen) == height)
-        return true;
+    if (m_context->GetTargetWidth() == width && m_context->GetTargetHeight() == height) return true;
     // Made on the first paint and kept; made again when the root's size changed, so that a resized window
     // is never painted from a bitmap of the old size.
-    m_context->SetTarget(nullptr);
-    if (m_offscreen) cairo_surface_destroy(m_offscreen);
-    m_offscreen = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    if (cairo_surface_status(m_offscreen) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(m_offscreen);
-        m_offscreen = nullptr;
-        return false;
-    }
-    m_context->SetTarget(m_offscreen);
+    if (!m_context->CreateTarget(width, height)) return false;
     m_context->SaveState();
     Draw(*m_context);
     m_context->RestoreState();
@@ -674,22 +662,26 @@ void CtrlRoot::Paint(const VRect* paintRect) {
     if (paintRect && !paintRect->IsEmpty()) {
         m_dirty = IntersectRects(*paintRect, whole);
         if (m_dirty.IsEmpty()) return;
-        m_context->SetTarget(m_offscreen);
+        m_context->ResetState();
         m_context->ClipRect(m_dirty.x, m_dirty.y, m_dirty.width, m_dirty.height);
         Draw(*m_context);
         m_context->Flush();
         copied = m_dirty;
     }
-    if (platform) platform->Present(m_offscreen, copied);
+    if (platform) platform->Present(*m_context, copied);
 }
 
 bool CtrlRoot::SaveOffscreenAsPNG(const char* path) {
     VCTRL_ASSERT_UI_THREAD();
     if (!path || !EnsureOffscreen()) return false;
-    m_context->SetTarget(m_offscreen);
+    m_context->ResetState();
     Draw(*m_context);
     m_context->Flush();
-    return cairo_surface_write_to_png(m_offscreen, path) == CAIRO_STATUS_SUCCESS;
+    return m_context->SaveTargetAsPNG(path);
+}
+
+OffscreenGraphicsContext* CtrlRoot::GetOffscreen() const {
+    return m_context->GetTargetWidth() > 0 ? m_context.Get() : nullptr;
 }
 
 // Timers

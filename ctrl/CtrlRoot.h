@@ -6,8 +6,6 @@
 #include "foundation/VObjectArrayTmpl.h"
 #include "foundation/VRef.h"
 
-#include <cairo.h>
-
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -16,12 +14,12 @@
 
 namespace VCtrl {
 
-class CairoGraphicsContext;
+class OffscreenGraphicsContext;
 class ICtrlListener;
 
 // The control at the top of a window's control tree. It turns the window messages (WindowMessages.h) into
 // calls on its controls, keeps the controls' timers and paints the tree double-buffered: the tree is drawn
-// into an off-screen cairo image surface of the root's size, and the painted rectangle is copied to the
+// into an off-screen bitmap of the root's size, and the painted rectangle is copied to the
 // window.
 //
 // Mouse routing: a press goes to the deepest enabled control under the point and, when that control does
@@ -110,8 +108,8 @@ public:
 
     // Draws the whole tree into the off-screen surface (made when missing) and writes it as a PNG file.
     bool SaveOffscreenAsPNG(const char* path);
-    // The off-screen surface; none before the first paint.
-    cairo_surface_t* GetOffscreenSurface() const { return m_offscreen; }
+    // The context holding the off-screen bitmap; none before the first paint.
+    OffscreenGraphicsContext* GetOffscreen() const;
     // The rectangle drawn by the last paint.
     VRect GetDirtyRect() const { return m_dirty; }
 
@@ -182,8 +180,7 @@ private:
     VRect m_pendingInvalid;
     std::atomic<bool> m_paintingDeferred{false};
 
-    cairo_surface_t* m_offscreen = nullptr;
-    VFoundation::VRef<CairoGraphicsContext> m_context;
+    VFoundation::VRef<OffscreenGraphicsContext> m_context;
     VRect m_dirty;
     VFoundation::VRef<VFoundation::VImage> m_background;
 

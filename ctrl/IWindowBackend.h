@@ -3,13 +3,12 @@
 #include "application/IApplicationBackend.h"
 #include "ctrl/VGeometry.h"
 
-#include <cairo.h>
-
 #include <memory>
 
 namespace VCtrl {
 
 class CWindowAttributes;
+class OffscreenGraphicsContext;
 class VWindow;
 
 // One top-level platform window, made for and owned by a VWindow. The platform window turns its events into
@@ -28,9 +27,10 @@ public:
     virtual void Invalidate(const VRect& rect) = 0;
     // Sends the paint message for what is marked now, without waiting for the loop.
     virtual void Update() = 0;
-    // Called while the paint message is handled: copies rect of the off-screen surface (client-sized, client
-    // coordinates) to the window.
-    virtual void Present(cairo_surface_t* surface, const VRect& rect) = 0;
+    // Called while the paint message is handled: copies rect of the off-screen bitmap (client-sized, client
+    // coordinates) to the window. The context is of the build's drawing library (see
+    // OffscreenGraphicsContext), so a backend may take its concrete kind.
+    virtual void Present(OffscreenGraphicsContext& offscreen, const VRect& rect) = 0;
     // Mouse capture: while captured, the mouse messages come to this window wherever the pointer is.
     virtual void SetCapture(bool on) = 0;
     virtual bool HasCapture() const = 0;

@@ -1,7 +1,6 @@
 #include "ctrl/VCtrl.h"
 
 #include "application/VApplication.h"
-#include "ctrl/CairoGraphicsContext.h"
 #include "ctrl/Ctrl.h"
 #include "ctrl/CtrlButton.h"
 #include "ctrl/CtrlButtonStyle.h"
@@ -23,6 +22,7 @@
 #include "ctrl/CtrlTableView.h"
 #include "ctrl/CtrlTableViewStyle.h"
 #include "ctrl/ICtrlRoot.h"
+#include "ctrl/OffscreenGraphicsContext.h"
 #include "ctrl/VColour.h"
 #include "ctrl/VProgressBar.h"
 #include "ctrl/VWindow.h"
@@ -50,7 +50,7 @@ constexpr VFoundation::VClass::RecordAccessor kToolkitClasses[] = {
     &CtrlEvent::GetClassRecord,
     &CtrlValueEvent::GetClassRecord,
     &VColour::GetClassRecord,
-    &CairoGraphicsContext::GetClassRecord,
+    &GetOffscreenGraphicsContextClassRecord,
     &CtrlButtonStyle::GetClassRecord,
     &CtrlButton::GetClassRecord,
     &CtrlLabelStyle::GetClassRecord,

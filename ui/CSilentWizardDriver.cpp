@@ -6,14 +6,11 @@
 #include "engine/CInstallerThread.h"
 #include "engine/CProgramEntry.h"
 #include "engine/InstallOutcome.h"
-#include "foundation/VFileManager.h"
 #include "foundation/VLog.h"
 #include "ui/CInstallLocationPanel.h"
 #include "ui/CInstallerUI.h"
 #include "ui/CLicenceViewPanel.h"
 
-#include <cctype>
-#include <cstdio>
 #include <cstring>
 
 using namespace VFoundation;
@@ -24,8 +21,10 @@ constexpr uint32_t kWaitPeriodMs = 50;
 } // namespace
 
 CSilentWizardDriver::CSilentWizardDriver(CInstallerUI& window, const CProgramOptions& options)
-    : m_window(window), m_screenshots(options.screenshots), m_acceptLicence(options.acceptLicence),
-      m_browseLocation(!options.location.empty()),
+    : m_window(window), m_screenshots(options.screenshots.empty()
+                                          ? nullptr
+                                          : std::make_unique<CPageScreenshots>(window, options.screenshots)),
+      m_acceptLicence(options.acceptLicence), m_browseLocation(!options.location.empty()),
       m_progress(options.progress ? std::make_unique<CProgressReporter>(stderr) : nullptr) {}
 
 CSilentWizardDriver::~CSilentWizardDriver() {
@@ -33,22 +32,10 @@ CSilentWizardDriver::~CSilentWizardDriver() {
 }
 
 void CSilentWizardDriver::Start() {
-    if (!m_screenshots.empty()) VFileManager::Instance()->CreateFoldersAtPath(m_screenshots.c_str(), 0777);
+    if (m_screenshots) m_screenshots->Prepare();
     // No one sees the window of an unattended run: without pictures to save nothing is painted.
-    if (m_screenshots.empty() && m_window.GetRoot()) m_window.GetRoot()->SetPaintingDeferred(true);
+    if (!m_screenshots && m_window.GetRoot()) m_window.GetRoot()->SetPaintingDeferred(true);
     VApplication::PostToUIThread([this] { Step(); });
-}
-
-void CSilentWizardDriver::SaveScreenshot() {
-    IInstallerUIPanel* panel = m_window.GetCurrentPanel();
-    std::string stage = panel ? panel->GetStageName().GetText() : "End";
-    for (char& c : stage)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '-';
-    char name[32];
-    std::snprintf(name, sizeof name, "%02d-", ++m_screenshotCount);
-    const std::string path = m_screenshots + "/" + name + stage + ".png";
-    m_window.Update();
-    if (!m_window.SaveAsPNG(path.c_str())) LogPrintf("Could not save the page picture %s\n", path.c_str());
 }
 
 void CSilentWizardDriver::ReportProgress() {
@@ -96,10 +83,7 @@ void CSilentWizardDriver::Drive() {
     if (m_finished) return;
     const int page = m_window.GetCurrentPageIndex();
     IInstallerUIPanel* panel = m_window.GetCurrentPanel();
-    if (page != m_shownPage) {
-        m_shownPage = page;
-        if (!m_screenshots.empty()) SaveScreenshot();
-    }
+    if (m_screenshots) m_screenshots->Check();
     if (!panel) {
         // Past the last page: the installation's result, or nothing to install.
         FinishInstallation();

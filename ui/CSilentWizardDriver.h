@@ -4,6 +4,7 @@
 #include "engine/CProgressReporter.h"
 #include "foundation/VException.h"
 #include "foundation/VRef.h"
+#include "ui/CPageScreenshots.h"
 
 #include <memory>
 #include <string>
@@ -39,7 +40,6 @@ public:
 private:
     void Step();
     void Drive();
-    void SaveScreenshot();
     void Finish(int code);
     void ReportProgress();
     // Ends the run past the install process page: "nothing to install" when so, the summary line and the
@@ -47,11 +47,9 @@ private:
     void FinishInstallation();
 
     CInstallerUI& m_window;
-    std::string m_screenshots;
+    std::unique_ptr<CPageScreenshots> m_screenshots;
     bool m_acceptLicence;
     bool m_browseLocation;
-    int m_shownPage = -1;
-    int m_screenshotCount = 0;
     bool m_finished = false;
     std::unique_ptr<VFoundation::VException> m_error;
     VApplication::TimerId m_waitTimer = 0;

@@ -14,6 +14,7 @@
 #include "foundation/VRef.h"
 #include "ui/CInstallerSplashScreen.h"
 #include "ui/CInstallerUI.h"
+#include "ui/CPageScreenshots.h"
 #include "ui/CSilentWizardDriver.h"
 #include "ui/CUninstallerUI.h"
 
@@ -78,9 +79,14 @@ int CWizardFrontEnd::RunWindow(CInstallerUI& window, const char* title, const CP
     if (!CInstallerSplashScreen::IsAnyShowing()) window.Show();
 
     std::unique_ptr<CSilentWizardDriver> driver;
+    std::unique_ptr<CPageScreenshots> screenshots;
     if (m_headless) {
         driver = std::make_unique<CSilentWizardDriver>(window, options);
         driver->Start();
+    } else if (!options.screenshots.empty()) {
+        screenshots = std::make_unique<CPageScreenshots>(window, options.screenshots);
+        screenshots->Prepare();
+        screenshots->Watch();
     }
     const int code = VApplication::RunMessageLoop();
     if (window.IsRebootNeeded()) VApplication::AlertText("Please now reboot your computer!");

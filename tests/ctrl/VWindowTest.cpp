@@ -231,9 +231,9 @@ TEST_F(VWindowTest, SizeMessageResizesTheRootAndTellsTheDelegate) {
     EXPECT_EQ(window->GetRoot()->GetWidth(), 300);
     EXPECT_EQ(window->GetClientSize().height, 200);
     window->Update();
-    cairo_surface_t* offscreen = window->GetRoot()->GetOffscreenSurface();
+    OffscreenGraphicsContext* offscreen = window->GetRoot()->GetOffscreen();
     ASSERT_NE(offscreen, nullptr);
-    EXPECT_EQ(cairo_image_surface_get_width(offscreen), 300);
+    EXPECT_EQ(offscreen->GetTargetWidth(), 300);
 
     Platform(*window).InjectFocus(true);
     EXPECT_EQ(delegate.focused, 1);

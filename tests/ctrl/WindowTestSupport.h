@@ -84,6 +84,7 @@ public:
     bool KeyDown(int32_t key, uint32_t m) override { return Record(10, {}, m, key, handlesKeys); }
     bool KeyUp(int32_t key, uint32_t m) override { return Record(11, {}, m, key, handlesKeys); }
     bool Character(uint32_t code) override { return Record(12, {}, 0, int32_t(code), handlesKeys); }
+    bool AcceptsKeyboardFocus() const override { return acceptsFocus; }
     bool HandleTimer(int32_t timerId) override {
         Record(20, {}, 0, timerId, true);
         if (onTimer) onTimer(*this);
@@ -101,6 +102,7 @@ public:
     bool handlesMouse = true;
     bool handlesKeys = true;
     bool keepTimer = true;
+    bool acceptsFocus = false;
     int drawCount = 0;
     std::vector<Call> calls;
     void (*onMouse)(ProbeCtrl&, int kind) = nullptr;

@@ -1,6 +1,8 @@
 #include "ctrl/platform/gtk/GtkWindowBackend.h"
 
 #include "application/platform/gtk/GtkBackend.h"
+#include "ctrl/CairoGraphicsContext.h"
+#include "ctrl/DefaultWindowIcon.h"
 #include "ctrl/VWindow.h"
 #include "ctrl/WindowMessages.h"
 
@@ -25,32 +27,13 @@ intptr_t PointParam(double x, double y) {
     return MakePointParam(int(std::floor(x)), int(std::floor(y)));
 }
 
-// The default window icon: a blue rounded square with a white "K", drawn once per window (small).
+// The toolkit's default window icon as a pixbuf (the window keeps its own reference).
 GdkPixbuf* DefaultIcon() {
     constexpr int kSize = 48;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kSize, kSize);
-    cairo_t* cr = cairo_create(surface);
-    const double radius = 9.0;
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, kSize - radius - 2, radius + 2, radius, -M_PI / 2, 0);
-    cairo_arc(cr, kSize - radius - 2, kSize - radius - 2, radius, 0, M_PI / 2);
-    cairo_arc(cr, radius + 2, kSize - radius - 2, radius, M_PI / 2, M_PI);
-    cairo_arc(cr, radius + 2, radius + 2, radius, M_PI, 3 * M_PI / 2);
-    cairo_close_path(cr);
-    cairo_set_source_rgb(cr, 0.0, 0.33, 0.65);
-    cairo_fill(cr);
-    cairo_set_source_rgb(cr, 1.0, 1.0, 1.0);
-    cairo_set_line_width(cr, 6.0);
-    cairo_move_to(cr, 16, 11);
-    cairo_line_to(cr, 16, 37);
-    cairo_move_to(cr, 34, 11);
-    cairo_line_to(cr, 18, 24);
-    cairo_line_to(cr, 34, 37);
-    cairo_stroke(cr);
-    cairo_destroy(cr);
-    GdkPixbuf* icon = gdk_pixbuf_get_from_surface(surface, 0, 0, kSize, kSize);
-    cairo_surface_destroy(surface);
-    return icon;
+    VFoundation::VRef<OffscreenGraphicsContext> picture = MakeDefaultWindowIcon(kSize);
+    if (!picture) return nullptr;
+    return gdk_pixbuf_get_from_surface(static_cast<CairoGraphicsContext&>(*picture).GetTarget(), 0, 0, kSize,
+                                       kSize);
 }
 
 } // namespace
@@ -154,7 +137,8 @@ void GtkPlatformWindow::Update() {
     G_GNUC_END_IGNORE_DEPRECATIONS
 }
 
-void GtkPlatformWindow::Present(cairo_surface_t* surface, const VRect& rect) {
+void GtkPlatformWindow::Present(OffscreenGraphicsContext& offscreen, const VRect& rect) {
+    cairo_surface_t* surface = static_cast<CairoGraphicsContext&>(offscreen).GetTarget();
     if (!surface) return;
     if (!m_paintContext) {
         // Outside a draw the copy happens at the next one.

@@ -34,7 +34,7 @@ public:
     void SetTitle(const char* title) override;
     void Invalidate(const VRect& rect) override;
     void Update() override;
-    void Present(cairo_surface_t* surface, const VRect& rect) override;
+    void Present(OffscreenGraphicsContext& offscreen, const VRect& rect) override;
     void SetCapture(bool on) override { m_captured = on; }
     bool HasCapture() const override { return m_captured; }
     void Focus() override;

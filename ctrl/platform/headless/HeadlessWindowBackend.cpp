@@ -16,23 +16,22 @@ HeadlessWindow::HeadlessWindow(VWindow& window, const CWindowAttributes& attribu
     MakeScreen();
 }
 
-HeadlessWindow::~HeadlessWindow() {
-    if (m_screen) cairo_surface_destroy(m_screen);
-}
+HeadlessWindow::~HeadlessWindow() = default;
 
 HeadlessWindow* HeadlessWindow::From(const VWindow& window) {
     return dynamic_cast<HeadlessWindow*>(window.GetPlatformWindow());
 }
 
 void HeadlessWindow::MakeScreen() {
-    if (m_screen) cairo_surface_destroy(m_screen);
     m_screen = nullptr;
     if (m_frame.width <= 0 || m_frame.height <= 0) return;
-    m_screen = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, m_frame.width, m_frame.height);
-    cairo_t* cr = cairo_create(m_screen);
-    cairo_set_source_rgb(cr, 1.0, 1.0, 1.0);
-    cairo_paint(cr);
-    cairo_destroy(cr);
+    m_screen = MakeOffscreenGraphicsContext();
+    if (!m_screen->CreateTarget(m_frame.width, m_frame.height)) {
+        m_screen = nullptr;
+        return;
+    }
+    m_screen->FillRectangle(0, 0, m_frame.width, m_frame.height, VColour(255, 255, 255, 255));
+    m_screen->Flush();
 }
 
 VApplication::NativeWindow HeadlessWindow::GetNativeWindow() const {
@@ -68,16 +67,9 @@ void HeadlessWindow::Update() {
     Send(WindowMessage::kPaint, 0, reinterpret_cast<intptr_t>(&rect));
 }
 
-void HeadlessWindow::Present(cairo_surface_t* surface, const VRect& rect) {
-    if (!m_screen || !surface) return;
-    cairo_surface_flush(surface);
-    cairo_t* cr = cairo_create(m_screen);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(cr, surface, 0, 0);
-    cairo_rectangle(cr, rect.x, rect.y, rect.width, rect.height);
-    cairo_fill(cr);
-    cairo_destroy(cr);
-    cairo_surface_flush(m_screen);
+void HeadlessWindow::Present(OffscreenGraphicsContext& offscreen, const VRect& rect) {
+    if (!m_screen) return;
+    m_screen->CopyFrom(offscreen, rect);
     m_presented = rect;
 }
 
@@ -88,16 +80,11 @@ void HeadlessWindow::Focus() {
 }
 
 uint32_t HeadlessWindow::GetScreenPixel(int x, int y) const {
-    if (!m_screen || x < 0 || y < 0 || x >= cairo_image_surface_get_width(m_screen) ||
-        y >= cairo_image_surface_get_height(m_screen))
-        return 0;
-    const unsigned char* row =
-        cairo_image_surface_get_data(m_screen) + size_t(y) * size_t(cairo_image_surface_get_stride(m_screen));
-    return reinterpret_cast<const uint32_t*>(row)[x];
+    return m_screen ? m_screen->GetTargetPixel(x, y) : 0;
 }
 
 bool HeadlessWindow::SaveScreenAsPNG(const char* path) const {
-    return m_screen && path && cairo_surface_write_to_png(m_screen, path) == CAIRO_STATUS_SUCCESS;
+    return m_screen && path && m_screen->SaveTargetAsPNG(path);
 }
 
 // Input. The window may end while a message is handled, and this object with it: nothing below touches a

@@ -2,9 +2,8 @@
 
 #include "ctrl/CWindowAttributes.h"
 #include "ctrl/IWindowBackend.h"
+#include "ctrl/OffscreenGraphicsContext.h"
 #include "foundation/VString.h"
-
-#include <cairo.h>
 
 #include <cstdint>
 #include <memory>
@@ -40,7 +39,7 @@ public:
     void SetTitle(const char* title) override;
     void Invalidate(const VRect& rect) override;
     void Update() override;
-    void Present(cairo_surface_t* surface, const VRect& rect) override;
+    void Present(OffscreenGraphicsContext& offscreen, const VRect& rect) override;
     void SetCapture(bool on) override { m_captured = on; }
     bool HasCapture() const override { return m_captured; }
     void Focus() override;
@@ -100,7 +99,7 @@ private:
     bool m_paintPosted = false;
     int m_paintCount = 0;
     VRect m_presented;
-    cairo_surface_t* m_screen = nullptr;
+    VFoundation::VRef<OffscreenGraphicsContext> m_screen;
     // Posted paints hold it weakly: a paint posted for a window that went meanwhile does nothing.
     std::shared_ptr<HeadlessWindow*> m_token;
 };
