@@ -22,7 +22,9 @@ export WINEPREFIX=$PWD/build/wineprefix
 export WINEDEBUG=-all
 wineserver=/usr/lib/wine/wineserver
 [[ -x $wineserver ]] || wineserver=$(command -v wineserver)
-# One server for every program below; it ends with this script.
+# One server for every program below; it ends with this script. It needs the prefix's folder, which
+# the first program then fills.
+mkdir -p "$WINEPREFIX"
 "$wineserver" -p
 trap '"$wineserver" -k 2>/dev/null || true' EXIT
 scripts/wine-run.sh cmd /c exit 0 >/dev/null 2>&1 || true
